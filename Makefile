@@ -1,0 +1,48 @@
+# SPDX-License-Identifier: MIT
+# Front door for newcomers: every target installs what is missing, configures
+# and builds as needed.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+# Debian 12 packages the build, the tests and the demo need.
+DEPS := cmake g++ make pkgconf qt6-base-dev qt6-base-dev-tools qt6-tools-dev \
+        qt6-tools-dev-tools qt6-l10n-tools libgl-dev libcjson-dev xvfb xauth xdotool \
+        imagemagick x11-utils xdg-utils desktop-file-utils dbus fonts-dejavu-core
+
+.PHONY: all deps configure build test demo bench clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(DEPS); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null \
+	    | grep -q '^install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	    if [ "$$(id -u)" = 0 ]; then \
+	        echo "Installing: $$missing"; \
+	        apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
+	    else \
+	        echo "Missing packages. Run:"; echo "  sudo apt-get install -y $$missing"; exit 1; \
+	    fi; \
+	fi
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+configure: deps $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+demo: build
+	./tests/e2e/demo.sh $(BUILD)
+
+bench: build
+	cmake --build $(BUILD) --target zan_bench -j $(JOBS)
+	./bench/run.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+// The system log: one entry per call, to syslog(3) and, as a copy, to standard
+// error. Safe to call from any thread.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace zan {
+
+// Names the program in syslog entries; call once in main.
+void openSystemLog(const char *identity);
+
+// Writes one entry. The text is logged as given; a trailing line break is not
+// doubled on standard error.
+void logEntry(const QString &text);
+
+// Tests route entries here instead of the system log. Passing an empty
+// function restores the system log. Returns the previous sink.
+using LogSink = std::function<void(const QString &)>;
+LogSink setLogSink(LogSink sink);
+
+} // namespace zan

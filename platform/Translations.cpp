@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+#include "Translations.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTranslator>
+
+namespace zan {
+namespace {
+void installLanguage(const QString &language)
+{
+    const QDir dir(QStringLiteral(":/i18n"));
+    const QStringList files = dir.entryList({QStringLiteral("*_%1.qm").arg(language)}, QDir::Files);
+    for (const QString &file : files) {
+        auto *translator = new QTranslator(QCoreApplication::instance());
+        if (translator->load(dir.filePath(file)))
+            QCoreApplication::installTranslator(translator);
+        else
+            delete translator;
+    }
+}
+} // namespace
+
+void installTranslations(const QLocale &locale)
+{
+    installLanguage(QStringLiteral("en"));
+    // Translators installed later are asked first.
+    for (const QString &name : locale.uiLanguages()) {
+        const QString language = name.section(QLatin1Char('-'), 0, 0).toLower();
+        if (language == QLatin1String("en"))
+            break;
+        if (!QDir(QStringLiteral(":/i18n")).entryList({QStringLiteral("*_%1.qm").arg(language)}).isEmpty()) {
+            installLanguage(language);
+            break;
+        }
+    }
+}
+
+} // namespace zan

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Runs a command under a private Xvfb display (and a private session bus when
+# dbus-run-session exists), then tears both down. Usage: with-display.sh CMD ARGS...
+set -euo pipefail
+command -v Xvfb >/dev/null || { echo "Xvfb is not installed"; exit 1; }
+fifo=$(mktemp -u); mkfifo "$fifo"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; rm -f "$fifo"' EXIT
+read -r -t 20 display <"$fifo" || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=":$display"
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+if command -v dbus-run-session >/dev/null && [ -z "${ZAN_NO_PRIVATE_BUS:-}" ]; then
+    dbus-run-session -- "$@"
+else
+    "$@"
+fi
