@@ -51,7 +51,8 @@ ReadResult readWholeFile(const QString &path, qint64 maxBytes)
         return result;
     }
     if (info.st_size > maxBytes) {
-        result.error = describe(path, QStringLiteral("file too large (%1 bytes)").arg(info.st_size));
+        result.error =
+            describe(path, QStringLiteral("file too large (%1 bytes)").arg(info.st_size));
         ::close(fd);
         return result;
     }

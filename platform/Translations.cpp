@@ -29,7 +29,9 @@ void installTranslations(const QLocale &locale)
         const QString language = name.section(QLatin1Char('-'), 0, 0).toLower();
         if (language == QLatin1String("en"))
             break;
-        if (!QDir(QStringLiteral(":/i18n")).entryList({QStringLiteral("*_%1.qm").arg(language)}).isEmpty()) {
+        if (!QDir(QStringLiteral(":/i18n"))
+                 .entryList({QStringLiteral("*_%1.qm").arg(language)})
+                 .isEmpty()) {
             installLanguage(language);
             break;
         }

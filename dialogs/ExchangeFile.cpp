@@ -1,0 +1,184 @@
+// SPDX-License-Identifier: MIT
+#include "ExchangeFile.h"
+
+#include "Files.h"
+#include "SystemLog.h"
+
+#include <QStringDecoder>
+
+#include <cjson/cJSON.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace zan {
+
+void JsonDeleter::operator()(cJSON *item) const
+{
+    cJSON_Delete(item);
+}
+
+// cJSON allocates every node, key and string on its own. While one list is
+// parsed, its hooks point at this bump allocator; the tree is then dropped by
+// releasing the blocks, never walked. Freeing single nodes is a no-op, which is
+// all cJSON needs while parsing (it frees only on failure, and then the whole
+// arena goes).
+struct JsonList::Arena {
+    static constexpr size_t blockSize = size_t(8) << 20;
+    std::vector<char *> blocks;
+    char *cursor = nullptr;
+    size_t left = 0;
+
+    ~Arena()
+    {
+        for (char *block : blocks)
+            std::free(block);
+    }
+
+    void *allocate(size_t size)
+    {
+        size = (size + 15) & ~size_t(15);
+        if (size > left) {
+            const size_t want = size > blockSize / 4 ? size : blockSize;
+            char *block = static_cast<char *>(std::malloc(want));
+            if (!block)
+                return nullptr;
+            blocks.push_back(block);
+            if (want != blockSize)
+                return block; // a large string gets a block of its own
+            cursor = block;
+            left = want;
+        }
+        void *result = cursor;
+        cursor += size;
+        left -= size;
+        return result;
+    }
+
+    static thread_local Arena *current;
+    static void *hookMalloc(size_t size) { return current->allocate(size); }
+    static void hookFree(void *) {}
+};
+
+thread_local JsonList::Arena *JsonList::Arena::current = nullptr;
+
+JsonList::JsonList() = default;
+JsonList::~JsonList() = default;
+JsonList::JsonList(JsonList &&) noexcept = default;
+JsonList &JsonList::operator=(JsonList &&) noexcept = default;
+
+bool JsonList::parse(const char *text, size_t length)
+{
+    m_arena = std::make_unique<Arena>();
+    m_root = nullptr;
+    Arena::current = m_arena.get();
+    cJSON_Hooks hooks{&Arena::hookMalloc, &Arena::hookFree};
+    cJSON_InitHooks(&hooks);
+    m_root = cJSON_ParseWithLength(text, length);
+    cJSON_InitHooks(nullptr);
+    Arena::current = nullptr;
+    if (!m_root)
+        m_arena.reset();
+    return m_root != nullptr;
+}
+
+std::optional<JsonList> readExchangeList(const QString &path)
+{
+    ReadResult file = readWholeFile(path);
+    if (!file.data) {
+        logEntry(file.error);
+        return std::nullopt;
+    }
+    JsonList list;
+    if (!list.parse(file.data->constData(), size_t(file.data->size())))
+        return std::nullopt;
+    return list;
+}
+
+namespace fields {
+namespace {
+const cJSON *member(const cJSON *element, const char *key)
+{
+    return element ? cJSON_GetObjectItem(element, key) : nullptr;
+}
+
+Text decodeUtf8(const char *bytes)
+{
+    const size_t length = std::strlen(bytes);
+    bool ascii = true;
+    for (size_t i = 0; i < length && ascii; ++i)
+        ascii = static_cast<unsigned char>(bytes[i]) < 0x80;
+    if (ascii)
+        return QString::fromLatin1(bytes, qsizetype(length));
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(QByteArrayView(bytes, qsizetype(length)));
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+} // namespace
+
+Text text(const cJSON *element, const char *key)
+{
+    const cJSON *item = member(element, key);
+    if (!cJSON_IsString(item) || !item->valuestring)
+        return QString();
+    return decodeUtf8(item->valuestring);
+}
+
+qint32 wholeNumber(const cJSON *element, const char *key, qint32 current)
+{
+    const cJSON *item = member(element, key);
+    if (!item)
+        return current;
+    // cJSON sets valueint for numbers (clamped) and for true; for every other
+    // kind it stays 0.
+    if (cJSON_IsNumber(item) || cJSON_IsTrue(item))
+        return item->valueint;
+    return 0;
+}
+
+Text host(const cJSON *element)
+{
+    const cJSON *node = member(element, "node");
+    if (!node)
+        return QString();
+    if (cJSON_IsString(node))
+        return text(element, "node");
+    const cJSON *hostname = cJSON_GetObjectItem(node, "hostname");
+    if (cJSON_IsString(hostname))
+        return text(node, "hostname");
+    return std::nullopt;
+}
+} // namespace fields
+
+RecordWriter::RecordWriter() : m_object(cJSON_CreateObject()) {}
+
+RecordWriter &RecordWriter::text(const char *key, const Text &value)
+{
+    if (value && m_object)
+        cJSON_AddStringToObject(m_object.get(), key, value->toUtf8().constData());
+    return *this;
+}
+
+RecordWriter &RecordWriter::number(const char *key, qint64 value)
+{
+    if (m_object)
+        cJSON_AddNumberToObject(m_object.get(), key, double(value));
+    return *this;
+}
+
+QByteArray RecordWriter::print() const
+{
+    if (!m_object)
+        return {};
+    char *printed = cJSON_Print(m_object.get());
+    if (!printed)
+        return {};
+    QByteArray bytes(printed);
+    cJSON_free(printed);
+    return bytes;
+}
+
+} // namespace zan

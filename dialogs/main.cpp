@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+// ZANSelectNode: one run, one modal dialog, an answer in a file and a status.
+#include "AppDelegate.h"
+#include "ProcessArguments.h"
+#include "ProcessExit.h"
+#include "SystemLog.h"
+#include "Translations.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    zan::saveProcessArguments(argc, argv);
+    zan::openSystemLog("ZANSelectNode");
+
+    // Qt sees only the program name: options such as -style or -reverse are
+    // zanlauncher's values here, never Qt's.
+    char fallbackName[] = "ZANSelectNode";
+    int qtArgc = 1;
+    char *qtArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackName, nullptr};
+    QApplication app(qtArgc, qtArgv);
+    QApplication::setApplicationName(QStringLiteral("ZANSelectNode"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Zan"));
+    zan::installTranslations();
+
+    zan::AppDelegate delegate;
+    delegate.applicationDidFinishLaunching();
+    // Every dialog ends the process itself; reaching this line means none
+    // did, which zanlauncher must read as "nothing chosen".
+    zan::exitProcess(255);
+    return 255;
+}

@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: MIT
+#include "Bundle.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <climits>
+#include <cstdlib>
+
+namespace zan {
+namespace {
+QString &overrideSlot()
+{
+    static QString path;
+    return path;
+}
+
+QString executablePath()
+{
+    char buffer[PATH_MAX];
+    // realpath on the link gives the target with every symbolic link of its
+    // own path resolved too.
+    if (!::realpath("/proc/self/exe", buffer))
+        return {};
+    return QFile::decodeName(buffer);
+}
+} // namespace
+
+QString bundlePath()
+{
+    if (!overrideSlot().isEmpty())
+        return overrideSlot();
+    static const QString path = [] {
+        const QString exe = executablePath();
+        if (exe.isEmpty())
+            return QString();
+        // <bundle>/Contents/<bin or Applications>/<program>
+        QDir dir = QFileInfo(exe).dir();
+        dir.cdUp();
+        dir.cdUp();
+        return dir.absolutePath();
+    }();
+    return path;
+}
+
+QString bundleContentsPath()
+{
+    return bundlePath() + QStringLiteral("/Contents");
+}
+
+QString infoPlistPath()
+{
+    return bundleContentsPath() + QStringLiteral("/Info.plist");
+}
+
+void setBundlePathOverride(const QString &path)
+{
+    overrideSlot() = path;
+}
+
+} // namespace zan

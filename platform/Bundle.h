@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+// Where the running program's bundle lies. Programs live two levels below the
+// bundle folder (Contents/bin, Contents/Applications), so the bundle is found
+// from the executable's real path.
+#pragma once
+
+#include <QString>
+
+namespace zan {
+
+// The bundle folder: the running executable's real path (/proc/self/exe,
+// symbolic links resolved) without its last three components. Empty when the
+// executable's path cannot be read.
+QString bundlePath();
+
+// <bundle>/Contents
+QString bundleContentsPath();
+
+// <bundle>/Contents/Info.plist
+QString infoPlistPath();
+
+// Replaces the bundle folder for tests; an empty path restores the real one.
+void setBundlePathOverride(const QString &path);
+
+} // namespace zan

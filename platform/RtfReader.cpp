@@ -1,0 +1,849 @@
+// SPDX-License-Identifier: MIT
+#include "RtfReader.h"
+
+#include "Files.h"
+
+#include <QFont>
+#include <QSet>
+#include <QStringDecoder>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <vector>
+
+namespace zan {
+namespace {
+
+// Where the text of the current group goes.
+enum class Destination {
+    Text,       // the document body
+    Skip,       // read for its braces only
+    FontTable,  // \fonttbl: font numbers, names and character sets
+    ColorTable, // \colortbl: \red \green \blue entries ended by ';'
+    Background, // \*\background: only the fill colour of its shape is of use
+    ShapeName,  // \sn inside the background
+    ShapeValue, // \sv inside the background
+};
+
+struct CharState {
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike = false;
+    int halfPoints = 24; // 12 pt unless the document says otherwise
+    int font = -1;       // font table number; -1 until the document names one
+    int foreground = 0;  // colour table index; 0 is the automatic colour
+    int background = 0;
+};
+
+struct ParaState {
+    Qt::Alignment alignment = Qt::AlignLeft;
+    int leftTwips = 0;
+    int rightTwips = 0;
+    int firstLineTwips = 0;
+    int beforeTwips = 0;
+    int afterTwips = 0;
+};
+
+struct GroupState {
+    Destination destination = Destination::Text;
+    CharState chars;
+    ParaState para;
+    int unicodeFallback = 1; // \ucN: how many characters stand in for each \uN
+    bool ignorable = false;  // \* seen; decided by the next control word
+};
+
+struct Font {
+    QString name;
+    int codePage = 0; // 0: the document's code page
+};
+
+int codePageForCharset(int charset)
+{
+    switch (charset) {
+    case 77:
+        return 10000;
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 130:
+        return 1361;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    case 254:
+        return 437;
+    case 255:
+        return 850;
+    default:
+        return 0; // ANSI, default and symbol fonts follow the document
+    }
+}
+
+bool isAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Windows-1252 is the default and by far the most common code page, so it is
+// decoded here without depending on the converters Qt was built with.
+QString decodeWindows1252(const QByteArray &bytes)
+{
+    static const char16_t high[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    QString text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        text.append(byte >= 0x80 && byte < 0xA0 ? QChar(high[byte - 0x80]) : QChar(byte));
+    }
+    return text;
+}
+
+QList<QByteArray> converterNames(int codePage)
+{
+    switch (codePage) {
+    case 932:
+        return {"windows-31j", "Shift_JIS"};
+    case 936:
+        return {"GBK", "windows-936"};
+    case 949:
+        return {"windows-949", "EUC-KR"};
+    case 950:
+        return {"Big5", "windows-950"};
+    case 1361:
+        return {"johab", "windows-1361"};
+    case 437:
+        return {"IBM437", "cp437"};
+    case 850:
+        return {"IBM850", "cp850"};
+    case 10000:
+        return {"macintosh", "x-mac-roman"};
+    case 65001:
+        return {"UTF-8"};
+    default:
+        return {"windows-" + QByteArray::number(codePage), "cp" + QByteArray::number(codePage)};
+    }
+}
+
+class Parser {
+public:
+    Parser(const QByteArray &input, QTextDocument &document) : in(input), cursor(&document) {}
+
+    RtfResult run();
+
+private:
+    // Input
+    const QByteArray &in;
+    qsizetype pos = 0;
+
+    // Output
+    QTextCursor cursor;
+    QByteArray pendingBytes; // text bytes in the current code page, not yet decoded
+    QString pendingText;     // decoded text in the current format, not yet inserted
+    std::optional<QColor> pageBackground;
+
+    // State
+    std::vector<GroupState> stack; // the enclosing groups
+    GroupState group;
+    int skipFallback = 0; // characters of a \uN fallback still to skip
+    int documentCodePage = 1252;
+    int defaultFont = -1;
+    std::map<int, Font> fonts;
+    std::map<int, QStringDecoder> decoders;
+    std::vector<QColor> colours; // invalid: the automatic colour
+
+    // Table reading
+    int tableFont = -1;
+    QByteArray tableFontName;
+    int red = 0, green = 0, blue = 0;
+    bool colourSet = false;
+    QByteArray shapeName;
+    QByteArray shapeValue;
+
+    bool atEnd() const { return pos >= in.size(); }
+    char peek() const { return in.at(pos); }
+
+    void pushGroup();
+    void popGroup();
+    void controlWord(const QByteArray &word, bool hasParam, int param);
+    void controlSymbol(char symbol);
+    void textByte(char byte);
+    bool takeFallback();
+    void setDestination(Destination destination);
+
+    int codePage() const;
+    QString decode(const QByteArray &bytes);
+    void decodePending();
+    void flush();
+    void paragraph();
+    void appendText(QStringView text);
+    QTextCharFormat charFormat() const;
+    QTextBlockFormat blockFormat() const;
+    void finishFontEntry();
+};
+
+RtfResult Parser::run()
+{
+    RtfResult result;
+    qsizetype start = 0;
+    while (start < in.size() && QChar::isSpace(uchar(in.at(start))))
+        ++start;
+    if (!in.mid(start, 5).startsWith("{\\rtf")) {
+        result.error = QStringLiteral("not an RTF document");
+        return result;
+    }
+    pos = start;
+    bool started = false;
+    while (!atEnd()) {
+        const char c = in.at(pos++);
+        if (c == '{') {
+            if (int(stack.size()) >= kRtfMaxGroupDepth) {
+                result.error =
+                    QStringLiteral("groups nested deeper than %1").arg(kRtfMaxGroupDepth);
+                return result;
+            }
+            skipFallback = 0;
+            if (started)
+                pushGroup();
+            started = true;
+        } else if (c == '}') {
+            skipFallback = 0;
+            if (stack.empty()) {
+                // The document's own group has closed; whatever follows (often
+                // a NUL or a line break) is not part of it.
+                flush();
+                result.ok = true;
+                result.pageBackground = pageBackground;
+                return result;
+            }
+            popGroup();
+        } else if (c == '\\') {
+            if (atEnd())
+                break;
+            const char next = peek();
+            if (isAsciiLetter(next)) {
+                const qsizetype wordStart = pos;
+                while (!atEnd() && isAsciiLetter(peek()))
+                    ++pos;
+                const QByteArray word = in.mid(wordStart, pos - wordStart);
+                bool negative = false;
+                if (!atEnd() && peek() == '-' && pos + 1 < in.size() && in.at(pos + 1) >= '0' &&
+                    in.at(pos + 1) <= '9') {
+                    negative = true;
+                    ++pos;
+                }
+                bool hasParam = false;
+                qint64 value = 0;
+                while (!atEnd() && peek() >= '0' && peek() <= '9') {
+                    hasParam = true;
+                    // Saturate instead of overflowing; the digits are still consumed.
+                    if (value < 10'000'000'000)
+                        value = value * 10 + (peek() - '0');
+                    ++pos;
+                }
+                if (!atEnd() && peek() == ' ')
+                    ++pos; // the delimiter belongs to the control word
+                if (negative)
+                    value = -value;
+                value = std::clamp<qint64>(value, INT_MIN, INT_MAX);
+                if (word == "bin") {
+                    // Raw bytes follow; they may hold braces and backslashes.
+                    const qsizetype length = hasParam && value > 0 ? qsizetype(value) : 0;
+                    pos += std::min(length, in.size() - pos);
+                    continue;
+                }
+                if (!started)
+                    continue;
+                controlWord(word, hasParam, int(value));
+            } else {
+                ++pos;
+                if (started)
+                    controlSymbol(next);
+            }
+        } else if (started) {
+            textByte(c);
+        }
+    }
+    result.error = QStringLiteral("the document ends inside an open group");
+    return result;
+}
+
+void Parser::pushGroup()
+{
+    flush();
+    stack.push_back(group);
+    group.ignorable = false;
+}
+
+void Parser::popGroup()
+{
+    flush();
+    const Destination closing = group.destination;
+    if (closing == Destination::FontTable)
+        finishFontEntry();
+    group = stack.back();
+    stack.pop_back();
+    if (closing == Destination::ShapeValue && group.destination != Destination::ShapeValue &&
+        shapeName.trimmed() == "fillColor") {
+        bool ok = false;
+        const qint64 bgr = shapeValue.trimmed().toLongLong(&ok);
+        if (ok && bgr >= 0 && bgr <= 0xFFFFFF)
+            pageBackground =
+                QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+    }
+}
+
+// A \uN is followed by \ucN characters for readers without Unicode; each text
+// byte, \'hh escape or control word counts as one of them.
+bool Parser::takeFallback()
+{
+    if (skipFallback <= 0)
+        return false;
+    --skipFallback;
+    return true;
+}
+
+void Parser::setDestination(Destination destination)
+{
+    flush();
+    group.destination = destination;
+    group.ignorable = false;
+}
+
+void Parser::controlSymbol(char symbol)
+{
+    if (symbol == '\'') {
+        // \'hh: one byte in the code page, written as two hex digits.
+        int value = 0;
+        int digits = 0;
+        while (digits < 2 && !atEnd()) {
+            const int digit = hexDigit(peek());
+            if (digit < 0)
+                break;
+            value = value * 16 + digit;
+            ++pos;
+            ++digits;
+        }
+        if (takeFallback() || digits == 0)
+            return;
+        textByte(char(value));
+        return;
+    }
+    if (symbol == '*') {
+        group.ignorable = true;
+        return;
+    }
+    if (group.ignorable) {
+        // An ignorable destination that starts with anything but a control
+        // word is skipped as well.
+        setDestination(Destination::Skip);
+        return;
+    }
+    if (takeFallback())
+        return;
+    switch (symbol) {
+    case '\\':
+    case '{':
+    case '}':
+        textByte(symbol);
+        break;
+    case '\r':
+    case '\n':
+        if (group.destination == Destination::Text)
+            paragraph();
+        break;
+    case '~':
+        if (group.destination == Destination::Text)
+            appendText(u"\u00A0");
+        break;
+    case '-':
+        if (group.destination == Destination::Text)
+            appendText(u"\u00AD");
+        break;
+    case '_':
+        if (group.destination == Destination::Text)
+            appendText(u"\u2011");
+        break;
+    case '\t':
+        if (group.destination == Destination::Text)
+            appendText(u"\t");
+        break;
+    default:
+        break; // \: \| and the like mark index entries and formulas
+    }
+}
+
+void Parser::textByte(char byte)
+{
+    if (byte == '\r' || byte == '\n')
+        return; // line breaks in the file are not text
+    if (group.ignorable) {
+        setDestination(Destination::Skip);
+        return;
+    }
+    if (takeFallback())
+        return;
+    switch (group.destination) {
+    case Destination::Text:
+        if (uchar(byte) < 0x20 && byte != '\t')
+            return;
+        pendingBytes.append(byte);
+        break;
+    case Destination::FontTable:
+        if (byte == ';')
+            finishFontEntry();
+        else
+            tableFontName.append(byte);
+        break;
+    case Destination::ColorTable:
+        if (byte == ';') {
+            colours.push_back(colourSet ? QColor(red, green, blue) : QColor());
+            red = green = blue = 0;
+            colourSet = false;
+        }
+        break;
+    case Destination::ShapeName:
+        if (shapeName.size() < 64)
+            shapeName.append(byte);
+        break;
+    case Destination::ShapeValue:
+        if (shapeValue.size() < 64)
+            shapeValue.append(byte);
+        break;
+    case Destination::Skip:
+    case Destination::Background:
+        break;
+    }
+}
+
+void Parser::finishFontEntry()
+{
+    if (tableFont >= 0) {
+        Font &font = fonts[tableFont];
+        const QString name = decodeWindows1252(tableFontName).trimmed();
+        if (!name.isEmpty())
+            font.name = name;
+    }
+    tableFont = -1;
+    tableFontName.clear();
+}
+
+void Parser::controlWord(const QByteArray &word, bool hasParam, int param)
+{
+    const Destination destination = group.destination;
+    const bool inBackground = destination == Destination::Background ||
+                              destination == Destination::ShapeName ||
+                              destination == Destination::ShapeValue;
+
+    if (group.ignorable) {
+        if (word == "background" && destination == Destination::Text) {
+            setDestination(Destination::Background);
+            return;
+        }
+        if (!inBackground) {
+            setDestination(Destination::Skip);
+            return;
+        }
+        group.ignorable = false; // the shape's own \*\shpinst is read on
+    }
+    if (destination == Destination::Skip)
+        return;
+
+    if (inBackground) {
+        if (word == "sn") {
+            setDestination(Destination::ShapeName);
+            shapeName.clear();
+        } else if (word == "sv") {
+            setDestination(Destination::ShapeValue);
+            shapeValue.clear();
+        }
+        return;
+    }
+
+    // Destinations whose content is never text.
+    static const QSet<QByteArray> skipped = {"stylesheet",
+                                             "info",
+                                             "pict",
+                                             "header",
+                                             "headerl",
+                                             "headerr",
+                                             "headerf",
+                                             "footer",
+                                             "footerl",
+                                             "footerr",
+                                             "footerf",
+                                             "footnote",
+                                             "annotation",
+                                             "atnid",
+                                             "atnauthor",
+                                             "fldinst",
+                                             "object",
+                                             "objdata",
+                                             "xe",
+                                             "tc",
+                                             "txe",
+                                             "rxe",
+                                             "bkmkstart",
+                                             "bkmkend",
+                                             "listtable",
+                                             "listoverridetable",
+                                             "revtbl",
+                                             "rsidtbl",
+                                             "generator",
+                                             "themedata",
+                                             "colorschememapping",
+                                             "latentstyles",
+                                             "datastore",
+                                             "xmlnstbl",
+                                             "pgdsctbl",
+                                             "filetbl",
+                                             "nonshppict",
+                                             "shp",
+                                             "template",
+                                             "userprops",
+                                             "docvar",
+                                             "ftnsep",
+                                             "ftnsepc",
+                                             "ftncn",
+                                             "aftnsep",
+                                             "aftnsepc",
+                                             "aftncn",
+                                             "do",
+                                             "private",
+                                             "macpict",
+                                             "wmetafile",
+                                             "pn"};
+
+    if (destination == Destination::FontTable) {
+        if (word == "f") {
+            finishFontEntry();
+            tableFont = param;
+        } else if (word == "fcharset" && tableFont >= 0) {
+            if (fonts[tableFont].codePage == 0)
+                fonts[tableFont].codePage = codePageForCharset(param);
+        } else if (word == "cpg" && tableFont >= 0) {
+            fonts[tableFont].codePage = param;
+        } else if (skipped.contains(word)) {
+            setDestination(Destination::Skip);
+        }
+        return;
+    }
+    if (destination == Destination::ColorTable) {
+        const int component = std::clamp(param, 0, 255);
+        if (word == "red") {
+            red = component;
+            colourSet = true;
+        } else if (word == "green") {
+            green = component;
+            colourSet = true;
+        } else if (word == "blue") {
+            blue = component;
+            colourSet = true;
+        }
+        return;
+    }
+
+    // The document body. A \uN fallback swallows control words too.
+    if (word != "u" && takeFallback())
+        return;
+    const bool on = !hasParam || param != 0;
+
+    if (word == "fonttbl") {
+        setDestination(Destination::FontTable);
+    } else if (word == "colortbl") {
+        setDestination(Destination::ColorTable);
+        colours.clear();
+    } else if (skipped.contains(word)) {
+        setDestination(Destination::Skip);
+    } else if (word == "par" || word == "sect" || word == "page" || word == "row") {
+        paragraph();
+    } else if (word == "line") {
+        appendText(u"\u2028");
+    } else if (word == "tab" || word == "cell") {
+        appendText(u"\t");
+    } else if (word == "u") {
+        // A signed 16-bit value; negative values stand for the upper half.
+        decodePending();
+        char16_t unit = char16_t(param < 0 ? param + 65536 : param);
+        if (!hasParam || param < -32768 || param > 65535)
+            unit = 0xFFFD;
+        if (unit >= 0x20 || unit == u'\t')
+            pendingText.append(QChar(unit));
+        skipFallback = group.unicodeFallback;
+    } else if (word == "uc") {
+        group.unicodeFallback = std::clamp(param, 0, 255);
+    } else if (word == "emdash") {
+        appendText(u"\u2014");
+    } else if (word == "endash") {
+        appendText(u"\u2013");
+    } else if (word == "lquote") {
+        appendText(u"\u2018");
+    } else if (word == "rquote") {
+        appendText(u"\u2019");
+    } else if (word == "ldblquote") {
+        appendText(u"\u201C");
+    } else if (word == "rdblquote") {
+        appendText(u"\u201D");
+    } else if (word == "bullet") {
+        appendText(u"\u2022");
+    } else if (word == "emspace") {
+        appendText(u"\u2003");
+    } else if (word == "enspace") {
+        appendText(u"\u2002");
+    } else if (word == "qmspace") {
+        appendText(u"\u2005");
+    } else if (word == "ansi") {
+        documentCodePage = 1252;
+    } else if (word == "mac") {
+        documentCodePage = 10000;
+    } else if (word == "pc") {
+        documentCodePage = 437;
+    } else if (word == "pca") {
+        documentCodePage = 850;
+    } else if (word == "ansicpg") {
+        documentCodePage = param > 0 ? param : 1252;
+    } else if (word == "deff") {
+        defaultFont = param;
+    } else {
+        // Formatting: the text so far keeps the format it was written in.
+        flush();
+        CharState &chars = group.chars;
+        ParaState &para = group.para;
+        if (word == "plain") {
+            chars = CharState();
+        } else if (word == "pard") {
+            para = ParaState();
+        } else if (word == "b") {
+            chars.bold = on;
+        } else if (word == "i") {
+            chars.italic = on;
+        } else if (word == "ul" || word == "uld" || word == "uldash" || word == "uldashd" ||
+                   word == "uldashdd" || word == "uldb" || word == "ulth" || word == "ulthd" ||
+                   word == "ulthdash" || word == "ulthdashd" || word == "ulthdashdd" ||
+                   word == "ulldash" || word == "ulthldash" || word == "ulw" || word == "ulwave" ||
+                   word == "ulhwave" || word == "ululdbwave") {
+            chars.underline = on;
+        } else if (word == "ulnone") {
+            chars.underline = false;
+        } else if (word == "strike" || word == "striked") {
+            chars.strike = on;
+        } else if (word == "fs") {
+            if (hasParam && param > 0)
+                chars.halfPoints = std::min(param, 3276);
+        } else if (word == "f") {
+            chars.font = param;
+        } else if (word == "cf") {
+            chars.foreground = param;
+        } else if (word == "cb" || word == "highlight" || word == "chcbpat") {
+            chars.background = param;
+        } else if (word == "ql") {
+            para.alignment = Qt::AlignLeft;
+        } else if (word == "qr") {
+            para.alignment = Qt::AlignRight;
+        } else if (word == "qc") {
+            para.alignment = Qt::AlignHCenter;
+        } else if (word == "qj") {
+            para.alignment = Qt::AlignJustify;
+        } else if (word == "li") {
+            para.leftTwips = param;
+        } else if (word == "ri") {
+            para.rightTwips = param;
+        } else if (word == "fi") {
+            para.firstLineTwips = param;
+        } else if (word == "sb") {
+            para.beforeTwips = param;
+        } else if (word == "sa") {
+            para.afterTwips = param;
+        }
+        // Every other control word is a property this reader does not show.
+    }
+}
+
+int Parser::codePage() const
+{
+    const int fontNumber = group.chars.font >= 0 ? group.chars.font : defaultFont;
+    const auto font = fonts.find(fontNumber);
+    if (font != fonts.end() && font->second.codePage > 0)
+        return font->second.codePage;
+    return documentCodePage;
+}
+
+QString Parser::decode(const QByteArray &bytes)
+{
+    const int page = codePage();
+    if (page != 1252) {
+        auto found = decoders.find(page);
+        if (found == decoders.end()) {
+            QStringDecoder decoder;
+            for (const QByteArray &name : converterNames(page)) {
+                decoder = QStringDecoder(name.constData());
+                if (decoder.isValid())
+                    break;
+            }
+            found = decoders.emplace(page, std::move(decoder)).first;
+        }
+        if (found->second.isValid()) {
+            QString text = found->second.decode(bytes);
+            // An unfinished multi-byte character does not carry over into the
+            // next run of text.
+            found->second.resetState();
+            return text;
+        }
+    }
+    return decodeWindows1252(bytes);
+}
+
+void Parser::decodePending()
+{
+    if (pendingBytes.isEmpty())
+        return;
+    pendingText.append(decode(pendingBytes));
+    pendingBytes.clear();
+}
+
+void Parser::appendText(QStringView text)
+{
+    if (group.destination != Destination::Text)
+        return;
+    decodePending();
+    pendingText.append(text);
+}
+
+void Parser::flush()
+{
+    decodePending();
+    if (pendingText.isEmpty())
+        return;
+    // A \uN pair may be split or malformed; never hand a lone surrogate on.
+    for (qsizetype i = 0; i < pendingText.size(); ++i) {
+        const QChar ch = pendingText.at(i);
+        if (ch.isHighSurrogate() && i + 1 < pendingText.size() &&
+            pendingText.at(i + 1).isLowSurrogate()) {
+            ++i;
+        } else if (ch.isSurrogate()) {
+            pendingText[i] = QChar::ReplacementCharacter;
+        }
+    }
+    cursor.setBlockFormat(blockFormat());
+    cursor.insertText(pendingText, charFormat());
+    pendingText.clear();
+}
+
+void Parser::paragraph()
+{
+    flush();
+    // Paragraph properties in force at the paragraph mark belong to it.
+    cursor.setBlockFormat(blockFormat());
+    cursor.insertBlock(blockFormat(), charFormat());
+}
+
+QTextCharFormat Parser::charFormat() const
+{
+    const CharState &chars = group.chars;
+    QTextCharFormat format;
+    format.setFontWeight(chars.bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(chars.italic);
+    format.setFontUnderline(chars.underline);
+    format.setFontStrikeOut(chars.strike);
+    format.setFontPointSize(chars.halfPoints / 2.0);
+    const auto font = fonts.find(chars.font >= 0 ? chars.font : defaultFont);
+    if (font != fonts.end() && !font->second.name.isEmpty())
+        format.setFontFamilies(QStringList{font->second.name});
+    auto colour = [this](int index) -> QColor {
+        return index > 0 && size_t(index) < colours.size() ? colours[size_t(index)] : QColor();
+    };
+    if (const QColor foreground = colour(chars.foreground); foreground.isValid())
+        format.setForeground(foreground);
+    if (const QColor background = colour(chars.background); background.isValid())
+        format.setBackground(background);
+    return format;
+}
+
+QTextBlockFormat Parser::blockFormat() const
+{
+    // Twips are twentieths of a point; the document lays out in pixels of a
+    // 96 dpi screen, fifteen twips each.
+    const auto pixels = [](int twips) { return std::clamp(twips, -31680, 31680) / 15.0; };
+    const ParaState &para = group.para;
+    QTextBlockFormat format;
+    format.setAlignment(para.alignment);
+    format.setLeftMargin(pixels(para.leftTwips));
+    format.setRightMargin(pixels(para.rightTwips));
+    format.setTextIndent(pixels(para.firstLineTwips));
+    format.setTopMargin(pixels(para.beforeTwips));
+    format.setBottomMargin(pixels(para.afterTwips));
+    return format;
+}
+
+} // namespace
+
+RtfResult readRtf(const QByteArray &rtf, QTextDocument &document)
+{
+    document.clear();
+    RtfResult result;
+    {
+        Parser parser(rtf, document);
+        result = parser.run();
+    }
+    if (!result.ok) {
+        document.clear();
+        result.pageBackground.reset();
+    }
+    return result;
+}
+
+RtfResult readRtfFile(const QString &path, QTextDocument &document, qint64 maxBytes)
+{
+    const ReadResult file = readWholeFile(path, maxBytes);
+    if (!file.data) {
+        document.clear();
+        RtfResult result;
+        result.error = file.error;
+        return result;
+    }
+    RtfResult result = readRtf(*file.data, document);
+    if (!result.ok)
+        result.error = QStringLiteral("%1: %2").arg(path, result.error);
+    return result;
+}
+
+} // namespace zan

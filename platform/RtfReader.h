@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: MIT
+// Reads the rich text that word processors write for plain documents into a QTextDocument.
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QString>
+
+#include <optional>
+
+class QTextDocument;
+
+namespace zan {
+
+struct RtfResult {
+    bool ok = false;
+    QString error; // why, when not ok
+    // The page colour, when the document sets one of its own (the fill colour
+    // of its background shape); the view then uses it in place of its own.
+    std::optional<QColor> pageBackground;
+};
+
+// Groups nested deeper than this are refused rather than followed: word
+// processors stay far below it, and the limit keeps hostile input cheap.
+inline constexpr int kRtfMaxGroupDepth = 200;
+
+// Replaces the document's content with the RTF text: paragraphs, bold, italic,
+// underline, strike-through, font sizes and families, text and highlight
+// colours, alignment and indents, \uN escapes (their fallback skipped), \'hh
+// escapes in the document's or the font's code page. Tables of fonts, colours
+// and styles, pictures, headers, footers, document information and every
+// ignorable destination are read or skipped, never shown as text. On failure
+// the document is left empty.
+RtfResult readRtf(const QByteArray &rtf, QTextDocument &document);
+
+// Reads an RTF file (a regular file of at most maxBytes) into the document.
+RtfResult readRtfFile(const QString &path, QTextDocument &document,
+                      qint64 maxBytes = qint64(16) << 20);
+
+} // namespace zan
