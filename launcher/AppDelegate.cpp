@@ -1,0 +1,340 @@
+// SPDX-License-Identifier: MIT
+#include "AppDelegate.h"
+
+#include "InfoPlist.h"
+#include "LaunchRules.h"
+#include "ProcessArguments.h"
+#include "ProcessExit.h"
+#include "SystemLog.h"
+#include "UrlEventService.h"
+
+#include "Bundle.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QEventLoop>
+#include <QMessageBox>
+
+#ifndef ZAN_APP_ID
+#define ZAN_APP_ID "com.zan.ClientLauncher"
+#endif
+
+namespace zan {
+namespace {
+// Set when the first get-URL event is taken; only that event starts the
+// console launcher. Touched on the main thread only.
+bool oneEvent = false;
+
+const QString appId = QStringLiteral(ZAN_APP_ID);
+} // namespace
+
+AppDelegate::AppDelegate(QObject *parent) : QObject(parent)
+{
+    m_settingsFactory = [] {
+        return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                           QStringLiteral("zan"), appId);
+    };
+    m_alertHandler = [](const QString &message) {
+        QMessageBox box(QMessageBox::Information, QString(), message, QMessageBox::Ok);
+        box.exec();
+    };
+    m_processRunner = [this](const QString &program, const QStringList &arguments,
+                             const QString &workingDirectory) {
+        return runConsoleLauncher(program, arguments, workingDirectory);
+    };
+}
+
+AppDelegate::~AppDelegate()
+{
+    delete window.data();
+}
+
+void AppDelegate::resetOneEventForTests()
+{
+    oneEvent = false;
+}
+
+QString AppDelegate::bundlePath() const
+{
+    return m_bundlePath.isEmpty() ? zan::bundlePath() : m_bundlePath;
+}
+
+QString AppDelegate::infoPlistPath() const
+{
+    return bundlePath() + QStringLiteral("/Contents/Info.plist");
+}
+
+void AppDelegate::log(const QString &message) const
+{
+    if (LogConsole)
+        logEntry(message);
+}
+
+void AppDelegate::alertMessage(const QString &message)
+{
+    m_alertHandler(message);
+}
+
+void AppDelegate::applicationWillFinishLaunching()
+{
+    const QStringList arguments = processArguments();
+    const StartDecision decision = decideStart(arguments);
+    switch (decision.path) {
+    case StartPath::Browser:
+        browserLaunch(arguments);
+        return;
+    case StartPath::DesktopOpen:
+        desktopOpen(arguments, decision.parameters);
+        return;
+    case StartPath::CommandLine:
+        break;
+    }
+
+    // A command-line launch always logs.
+    LogConsole = true;
+    if (decision.processSerialNumber) {
+        const QString warning = processSerialNumberWarning();
+        log(warning);
+        alertMessage(warning);
+        exitProcess(1);
+        return;
+    }
+    log(QStringLiteral("CMD launch, params =  %1").arg(decision.parameters.first()));
+    launchConsoleLauncher(decision.parameters);
+}
+
+void AppDelegate::readLogConsole(const QStringList &arguments)
+{
+    const PlistResult plist = readPropertyList(infoPlistPath());
+    if (!plist.dict)
+        return;
+    for (auto it = plist.dict->constBegin(); it != plist.dict->constEnd(); ++it) {
+        if (it.key() == QLatin1String("LogConsole") && isBooleanTrue(it.value())) {
+            LogConsole = true;
+            log(QStringLiteral("Launch args =  %1,  args count = %2")
+                    .arg(describeList(arguments))
+                    .arg(arguments.size()));
+            log(QStringLiteral("Logging Enabled."));
+        }
+    }
+}
+
+void AppDelegate::browserLaunch(const QStringList &arguments)
+{
+    readLogConsole(arguments);
+    log(QStringLiteral("Browser launch, params =  %1").arg(describeList(arguments)));
+    QString error;
+    switch (registerURLHandler(&error)) {
+    case Registration::Registered:
+        // Nothing else happens until an event arrives.
+        return;
+    case Registration::NameTaken:
+        // The running launcher receives the events; this one would never
+        // get any.
+        logEntry(QStringLiteral("Another launcher already serves %1; this one ends.").arg(appId));
+        exitProcess(0);
+        return;
+    case Registration::NoBus:
+        logEntry(QStringLiteral("Cannot receive launch URLs: %1").arg(error));
+        exitProcess(1);
+        return;
+    }
+}
+
+void AppDelegate::desktopOpen(const QStringList &arguments, const QStringList &urls)
+{
+    QString error;
+    switch (registerURLHandler(&error)) {
+    case Registration::Registered:
+        break;
+    case Registration::NameTaken:
+        forwardToRunningInstance(urls);
+        return;
+    case Registration::NoBus:
+        logEntry(QStringLiteral("Cannot receive launch URLs: %1").arg(error));
+        exitProcess(1);
+        return;
+    }
+    // This process is the one instance: it goes on as a browser launch that
+    // receives the URLs as get-URL events once the event loop runs.
+    readLogConsole(arguments);
+    log(QStringLiteral("Browser launch, params =  %1").arg(describeList(arguments)));
+    if (urls.isEmpty()) {
+        QMetaObject::invokeMethod(this, &AppDelegate::activate, Qt::QueuedConnection);
+        return;
+    }
+    for (const QString &url : urls) {
+        QMetaObject::invokeMethod(
+            this, [this, url] { handleURLEvent(url); }, Qt::QueuedConnection);
+    }
+}
+
+void AppDelegate::forwardToRunningInstance(const QStringList &urls)
+{
+    QDBusMessage call;
+    if (urls.isEmpty()) {
+        call = QDBusMessage::createMethodCall(appId, objectPathForAppId(appId),
+                                              QStringLiteral("org.freedesktop.Application"),
+                                              QStringLiteral("Activate"));
+        call << QVariantMap();
+    } else {
+        call = QDBusMessage::createMethodCall(appId, objectPathForAppId(appId),
+                                              QStringLiteral("org.freedesktop.Application"),
+                                              QStringLiteral("Open"));
+        call << urls << QVariantMap();
+    }
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call);
+    if (reply.type() == QDBusMessage::ErrorMessage) {
+        logEntry(QStringLiteral("Cannot hand the URL to the running launcher: %1")
+                     .arg(reply.errorMessage()));
+        exitProcess(1);
+        return;
+    }
+    exitProcess(0);
+}
+
+AppDelegate::Registration AppDelegate::registerURLHandler(QString *error)
+{
+    if (!m_useSessionBus)
+        return Registration::Registered;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        *error = bus.lastError().message();
+        return Registration::NoBus;
+    }
+    if (!m_service)
+        m_service = new UrlEventService(this);
+    // The object first, so that a call arriving as soon as the name is owned
+    // finds it.
+    if (!bus.registerObject(objectPathForAppId(appId), m_service,
+                            QDBusConnection::ExportAllSlots)) {
+        *error = bus.lastError().message();
+        return Registration::NoBus;
+    }
+    const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
+        bus.interface()->registerService(appId, QDBusConnectionInterface::DontQueueService,
+                                         QDBusConnectionInterface::DontAllowReplacement);
+    if (!reply.isValid()) {
+        *error = reply.error().message();
+        return Registration::NoBus;
+    }
+    if (reply.value() != QDBusConnectionInterface::ServiceRegistered) {
+        bus.unregisterObject(objectPathForAppId(appId));
+        return Registration::NameTaken;
+    }
+    return Registration::Registered;
+}
+
+void AppDelegate::handleURLEvent(const std::optional<QString> &url)
+{
+    trackEULA();
+    if (!EULAIsAcceptedForVersion)
+        return; // declined: the process has ended
+    if (url) {
+        const QString problem = launchUrlProblem(*url);
+        if (!problem.isEmpty()) {
+            // Any local program can send an event: refuse what is not ours
+            // before it reaches the console launcher's command line.
+            logEntry(QStringLiteral("Refused launch URL %1: %2").arg(quoteForLog(*url), problem));
+            if (!oneEvent && !window)
+                exitProcess(1);
+            return;
+        }
+    }
+    if (oneEvent)
+        return;
+    oneEvent = true;
+    log(QStringLiteral("Handle URLEvent,  params =  %1")
+            .arg(url ? *url : QStringLiteral("(null)")));
+    launchConsoleLauncher(url ? QStringList{*url} : QStringList{});
+}
+
+void AppDelegate::launchConsoleLauncher(const QStringList &parameters)
+{
+    const QString directory = bundlePath() + QStringLiteral("/Contents/Applications");
+    const QString program = directory + QStringLiteral("/zanlauncher");
+    log(QStringLiteral("Launcher console: %1\n").arg(program));
+    log(QStringLiteral("path params: %1\n").arg(argumentSummary(parameters)));
+
+    m_consoleRunning = true;
+    const RunOutcome outcome = m_processRunner(program, parameters, directory);
+    m_consoleRunning = false;
+
+    RunCommandArrayStatus = outcome.status;
+    if (outcome.kind == RunOutcome::Kind::NotStarted) {
+        // Logged whatever LogConsole says: otherwise the run would end
+        // without a trace of why.
+        logEntry(QStringLiteral("Cannot start the console launcher %1: %2")
+                     .arg(quoteForLog(program), outcome.error));
+        //% "The console launcher %1 cannot be started: %2"
+        alertMessage(qtTrId("launcher-console-not-started").arg(program, outcome.error));
+    } else if (outcome.kind == RunOutcome::Kind::Signalled) {
+        logEntry(
+            QStringLiteral("The console launcher was killed by signal %1.").arg(outcome.signal));
+    }
+    log(RunCommandArrayStatus == 0 ? QStringLiteral("Task succeeded.")
+                                   : QStringLiteral("Task failed."));
+    exitProcess(RunCommandArrayStatus);
+}
+
+RunOutcome AppDelegate::runConsoleLauncher(const QString &program, const QStringList &arguments,
+                                           const QString &workingDirectory)
+{
+    ConsoleRunner runner;
+    if (std::optional<RunOutcome> failure = runner.start(program, arguments, workingDirectory))
+        return *failure;
+    // Wait with the event loop turning, so D-Bus calls and the user
+    // interface are served for the whole run.
+    RunOutcome outcome;
+    QEventLoop loop;
+    connect(&runner, &ConsoleRunner::finished, &loop, [&](const RunOutcome &result) {
+        outcome = result;
+        loop.quit();
+    });
+    loop.exec();
+    return outcome;
+}
+
+void AppDelegate::NSLogMax(QStringView line)
+{
+    logConsoleLine(line);
+}
+
+void AppDelegate::trackEULA()
+{
+    // The licence agreement check goes here.
+    EULAIsAcceptedForVersion = true;
+}
+
+qint64 AppDelegate::showEULA()
+{
+    return 1;
+}
+
+std::optional<QString> AppDelegate::currentVersion() const
+{
+    const PlistResult plist = readPropertyList(infoPlistPath());
+    return plist.dict ? stringValue(*plist.dict, QStringLiteral("CFBundleShortVersionString"))
+                      : std::nullopt;
+}
+
+std::optional<QString> AppDelegate::currentBuild() const
+{
+    const PlistResult plist = readPropertyList(infoPlistPath());
+    return plist.dict ? stringValue(*plist.dict, QStringLiteral("CFBundleVersion")) : std::nullopt;
+}
+
+void AppDelegate::activate()
+{
+    // The main window arrives with its own change.
+}
+
+void AppDelegate::mainWindowClosed()
+{
+    if (!m_consoleRunning)
+        exitProcess(0);
+}
+
+} // namespace zan

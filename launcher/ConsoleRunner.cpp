@@ -1,0 +1,238 @@
+// SPDX-License-Identifier: MIT
+#include "ConsoleRunner.h"
+
+#include "SystemLog.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/eventfd.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+namespace zan {
+namespace {
+QString errnoText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+RunOutcome notStarted(int error, const QString &reason)
+{
+    RunOutcome outcome;
+    outcome.kind = RunOutcome::Kind::NotStarted;
+    // The shells' convention: 127 for a command not found, 126 for one that
+    // is there but cannot be run.
+    outcome.status = error == ENOENT || error == ENOTDIR ? 127 : 126;
+    outcome.error = reason;
+    return outcome;
+}
+
+// Checks beforehand what posix_spawn would only report as a bare errno.
+std::optional<RunOutcome> checkProgram(const QByteArray &path)
+{
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0) {
+        const int error = errno;
+        return notStarted(error, errnoText(error));
+    }
+    if (!S_ISREG(info.st_mode))
+        return notStarted(EACCES, S_ISDIR(info.st_mode) ? QStringLiteral("is a folder")
+                                                        : QStringLiteral("not a regular file"));
+    if (::access(path.constData(), X_OK) != 0) {
+        const int error = errno;
+        return notStarted(error, errnoText(error));
+    }
+    return std::nullopt;
+}
+} // namespace
+
+void logConsolePiece(QStringView piece)
+{
+    logEntry(QLatin1String("zanlauncherConsole>>>> ") + piece);
+}
+
+void logConsoleLine(QStringView line)
+{
+    cutLine(line, logConsolePiece);
+}
+
+ConsoleRunner::ConsoleRunner(LineSplitter::Sink sink, QObject *parent)
+    : QObject(parent), m_sink(std::move(sink))
+{
+    qRegisterMetaType<zan::RunOutcome>();
+}
+
+ConsoleRunner::~ConsoleRunner()
+{
+    stopThreads();
+}
+
+std::optional<RunOutcome> ConsoleRunner::start(const QString &program, const QStringList &arguments,
+                                               const QString &workingDirectory)
+{
+    Q_ASSERT(!m_started);
+    const QByteArray path = QFile::encodeName(program);
+    if (std::optional<RunOutcome> problem = checkProgram(path))
+        return problem;
+
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        const int error = errno;
+        return notStarted(error, errnoText(error));
+    }
+    m_cancelFd = ::eventfd(0, EFD_CLOEXEC);
+    if (m_cancelFd < 0) {
+        const int error = errno;
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return notStarted(error, errnoText(error));
+    }
+
+    std::vector<QByteArray> storage;
+    storage.reserve(size_t(arguments.size()) + 1);
+    storage.push_back(path);
+    for (const QString &argument : arguments)
+        storage.push_back(argument.toUtf8());
+    std::vector<char *> argv;
+    for (QByteArray &argument : storage)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    const QByteArray directory = QFile::encodeName(workingDirectory);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addchdir_np(&actions, directory.constData());
+    pid_t pid = -1;
+    const int error =
+        ::posix_spawn(&pid, path.constData(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    if (error != 0) {
+        ::close(fds[0]);
+        ::close(m_cancelFd);
+        m_cancelFd = -1;
+        QString reason = errnoText(error);
+        if (error == ENOENT || error == ENOTDIR)
+            reason = QStringLiteral("%1 (or its working folder %2)").arg(reason, workingDirectory);
+        return notStarted(error, reason);
+    }
+    m_pid = pid;
+    m_outputFd = fds[0];
+    m_started = true;
+    m_reader = std::thread([this] { readOutput(m_outputFd); });
+    m_waiter = std::thread([this] { waitForExit(); });
+    return std::nullopt;
+}
+
+void ConsoleRunner::readOutput(int fd)
+{
+    LineSplitter splitter(m_sink);
+    std::vector<char> buffer(size_t(64) * 1024);
+    pollfd fds[2] = {{fd, POLLIN, 0}, {m_cancelFd, POLLIN, 0}};
+    bool cancelled = false;
+    for (;;) {
+        // Blocks until output, end of file or cancellation; no polling loop.
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if (fds[1].revents != 0) {
+            cancelled = true;
+            break;
+        }
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR || errno == EAGAIN)
+                continue;
+            break;
+        }
+        if (got == 0)
+            break;
+        splitter.feed(buffer.data(), got);
+    }
+    if (!cancelled)
+        splitter.finish();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_outputEnded = true;
+    }
+    m_readerDone.notify_all();
+}
+
+void ConsoleRunner::waitForExit()
+{
+    // Wait without reaping first, so that the process id cannot be reused
+    // while stopThreads() may still send it a signal.
+    siginfo_t info{};
+    while (::waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOWAIT) < 0 && errno == EINTR) {
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_reaped = true;
+    }
+    int status = 0;
+    pid_t result;
+    do {
+        result = ::waitpid(m_pid, &status, 0);
+    } while (result < 0 && errno == EINTR);
+
+    RunOutcome outcome;
+    if (result < 0) {
+        outcome.status = 1;
+        outcome.error = errnoText(errno);
+    } else if (WIFSIGNALED(status)) {
+        outcome.kind = RunOutcome::Kind::Signalled;
+        outcome.signal = WTERMSIG(status);
+        outcome.status = 128 + outcome.signal;
+    } else {
+        outcome.status = WEXITSTATUS(status);
+    }
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        outcome.outputComplete =
+            m_readerDone.wait_for(lock, m_grace, [this] { return m_outputEnded; });
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, outcome] {
+            m_reported = true;
+            Q_EMIT finished(outcome);
+        },
+        Qt::QueuedConnection);
+}
+
+void ConsoleRunner::stopThreads()
+{
+    if (!m_started)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_reaped)
+            ::kill(m_pid, SIGKILL);
+    }
+    const uint64_t one = 1;
+    if (::write(m_cancelFd, &one, sizeof one) < 0) {
+        // Nothing more to do: the reader also ends at end of file.
+    }
+    if (m_waiter.joinable())
+        m_waiter.join();
+    if (m_reader.joinable())
+        m_reader.join();
+    ::close(m_outputFd);
+    ::close(m_cancelFd);
+    m_started = false;
+}
+
+} // namespace zan
