@@ -112,10 +112,10 @@ QJsonArray nodeGroups(const QString &host)
 {
     return QJsonArray{
         QJsonObject{{QStringLiteral("id"), QStringLiteral("group-1")},
-                    {QStringLiteral("name"), host + QStringLiteral(" desktops")},
+                    {QStringLiteral("name"), QString(host + QStringLiteral(" desktops"))},
                     {QStringLiteral("membersCount"), 2}},
         QJsonObject{{QStringLiteral("id"), QStringLiteral("group-2")},
-                    {QStringLiteral("name"), host + QStringLiteral(" workstations")},
+                    {QStringLiteral("name"), QString(host + QStringLiteral(" workstations"))},
                     {QStringLiteral("membersCount"), 1}},
     };
 }
