@@ -1,0 +1,92 @@
+// SPDX-License-Identifier: MIT
+// Stand-in console launcher for the runner's tests. The first argument (or,
+// when it runs as the bundle's zanlauncher and its arguments are launch
+// parameters, ZAN_HELPER_MODE and ZAN_HELPER_ARG) says what to do:
+//   exit N      exit with status N
+//   hex HEX     write the bytes HEX to standard output, exit 0
+//   hang        write "pid PID" and a line break, then wait for a signal
+//   signal N    kill itself with signal N
+//   orphan      leave a child that holds standard output for 60 s; the child
+//               writes "child PID", the parent "parent done", exit 0
+// With ZAN_HELPER_RECORD set, the working folder and every argument are first
+// written to that file, each followed by a NUL byte.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+void writeAll(const std::string &bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
+        if (n <= 0)
+            std::exit(70);
+        done += size_t(n);
+    }
+}
+
+std::string fromHex(const char *hex)
+{
+    std::string bytes;
+    for (size_t i = 0; hex[i] && hex[i + 1]; i += 2)
+        bytes.push_back(char(std::stoi(std::string(hex + i, 2), nullptr, 16)));
+    return bytes;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (const char *record = std::getenv("ZAN_HELPER_RECORD")) {
+        FILE *file = std::fopen(record, "wb");
+        if (!file)
+            return 71;
+        char cwd[4096];
+        if (!::getcwd(cwd, sizeof cwd))
+            return 72;
+        std::fwrite(cwd, 1, std::strlen(cwd) + 1, file);
+        for (int i = 1; i < argc; ++i)
+            std::fwrite(argv[i], 1, std::strlen(argv[i]) + 1, file);
+        std::fclose(file);
+    }
+    std::string mode;
+    std::string arg;
+    if (const char *fromEnv = std::getenv("ZAN_HELPER_MODE")) {
+        mode = fromEnv;
+        if (const char *value = std::getenv("ZAN_HELPER_ARG"))
+            arg = value;
+    } else if (argc > 1) {
+        mode = argv[1];
+        if (argc > 2)
+            arg = argv[2];
+    }
+    if (mode == "exit")
+        return std::atoi(arg.c_str());
+    if (mode == "hex") {
+        writeAll(fromHex(arg.c_str()));
+        return 0;
+    }
+    if (mode == "hang") {
+        writeAll("pid " + std::to_string(::getpid()) + "\n");
+        for (;;)
+            ::pause();
+    }
+    if (mode == "signal") {
+        std::raise(std::atoi(arg.c_str()));
+        return 73;
+    }
+    if (mode == "orphan") {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            writeAll("child " + std::to_string(::getpid()) + "\n");
+            ::sleep(60);
+            ::_exit(0);
+        }
+        writeAll("parent done\n");
+        return 0;
+    }
+    return 64;
+}

@@ -1,0 +1,237 @@
+// SPDX-License-Identifier: MIT
+// The console launcher runner against a helper program built beside it.
+#include "ConsoleRunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+using namespace zan;
+
+namespace {
+const QString helper = QStringLiteral(ZAN_TEST_HELPER);
+
+// Collects the pieces the reader thread hands out.
+struct Collected {
+    QMutex mutex;
+    QStringList pieces;
+    LineSplitter::Sink sink()
+    {
+        return [this](QStringView piece) {
+            QMutexLocker lock(&mutex);
+            pieces.append(piece.toString());
+        };
+    }
+    QStringList snapshot()
+    {
+        QMutexLocker lock(&mutex);
+        return pieces;
+    }
+    // The number after "prefix " in a collected piece, or 0.
+    int numberAfter(const QString &prefix)
+    {
+        for (const QString &piece : snapshot()) {
+            if (piece.startsWith(prefix + QLatin1Char(' ')))
+                return piece.mid(prefix.size() + 1).toInt();
+        }
+        return 0;
+    }
+};
+
+RunOutcome waitForOutcome(ConsoleRunner &runner)
+{
+    QSignalSpy spy(&runner, &ConsoleRunner::finished);
+    if (spy.isEmpty())
+        spy.wait(60000);
+    return spy.isEmpty() ? RunOutcome{RunOutcome::Kind::NotStarted, -1, 0, QString(), false}
+                         : spy.first().first().value<RunOutcome>();
+}
+} // namespace
+
+Q_DECLARE_METATYPE(zan::RunOutcome::Kind)
+
+class TestConsoleRunner : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup();
+    void status_data();
+    void status();
+    void argumentsAndFolderExactly();
+    void outputEntries_data();
+    void outputEntries();
+    void lineLoggedBeforeTheEnd();
+    void processLeftBehindHoldsThePipe();
+    void notStarted_data();
+    void notStarted();
+};
+
+void TestConsoleRunner::cleanup()
+{
+    qunsetenv("ZAN_HELPER_RECORD");
+}
+
+void TestConsoleRunner::status_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<RunOutcome::Kind>("kind");
+    QTest::addColumn<int>("status");
+    QTest::newRow("exit 0") << QStringList{"exit", "0"} << RunOutcome::Kind::Exited << 0;
+    QTest::newRow("exit 3") << QStringList{"exit", "3"} << RunOutcome::Kind::Exited << 3;
+    QTest::newRow("exit 255") << QStringList{"exit", "255"} << RunOutcome::Kind::Exited << 255;
+    QTest::newRow("SIGKILL") << QStringList{"signal", QString::number(SIGKILL)}
+                             << RunOutcome::Kind::Signalled << 128 + SIGKILL;
+    QTest::newRow("SIGSEGV") << QStringList{"signal", QString::number(SIGSEGV)}
+                             << RunOutcome::Kind::Signalled << 128 + SIGSEGV;
+}
+
+void TestConsoleRunner::status()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(RunOutcome::Kind, kind);
+    QFETCH(int, status);
+    Collected collected;
+    ConsoleRunner runner(collected.sink());
+    QVERIFY(!runner.start(helper, arguments, QDir::tempPath()));
+    const RunOutcome outcome = waitForOutcome(runner);
+    QCOMPARE(outcome.kind, kind);
+    QCOMPARE(outcome.status, status);
+    QVERIFY(outcome.outputComplete);
+    QVERIFY(collected.snapshot().isEmpty()); // no output, no entry
+}
+
+void TestConsoleRunner::argumentsAndFolderExactly()
+{
+    QTemporaryDir base;
+    QVERIFY(base.isValid());
+    const QString folder = base.filePath(QStringLiteral("a folder with spaces"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString record = base.filePath(QStringLiteral("record"));
+    qputenv("ZAN_HELPER_RECORD", QFile::encodeName(record));
+
+    const QStringList arguments{
+        QStringLiteral("exit"),      QStringLiteral("0"),
+        QStringLiteral("a b"),       QString(),
+        QStringLiteral("  padded "), QString::fromUtf8("ünï \xF0\x9F\x98\x80"),
+        QStringLiteral("-Auth"),     QStringLiteral("$HOME;*'\"`")};
+    Collected collected;
+    ConsoleRunner runner(collected.sink());
+    QVERIFY(!runner.start(helper, arguments, folder));
+    QCOMPARE(waitForOutcome(runner).status, 0);
+
+    QFile file(record);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QList<QByteArray> fields = file.readAll().split('\0');
+    QCOMPARE(fields.takeLast(), QByteArray()); // after the last NUL
+    QCOMPARE(QString::fromUtf8(fields.takeFirst()), QDir(folder).canonicalPath());
+    QStringList received;
+    for (const QByteArray &field : fields)
+        received.append(QString::fromUtf8(field));
+    QCOMPARE(received, arguments);
+}
+
+void TestConsoleRunner::outputEntries_data()
+{
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QStringList>("entries");
+    QTest::newRow("three lines") << QByteArray("a\nb\nc\n") << QStringList{"a", "b", "c", ""};
+    QTest::newRow("invalid UTF-8")
+        << QByteArray("ok\n\xC3\x28\n") << QStringList{"ok", QString(QChar(0xFFFD)) + "(", ""};
+    QTest::newRow("788 units") << QByteArray(788, 'y')
+                               << QStringList{QString(787, 'y'), QStringLiteral("y")};
+}
+
+void TestConsoleRunner::outputEntries()
+{
+    QFETCH(QByteArray, output);
+    QFETCH(QStringList, entries);
+    Collected collected;
+    ConsoleRunner runner(collected.sink());
+    QVERIFY(!runner.start(helper, {QStringLiteral("hex"), QString::fromLatin1(output.toHex())},
+                          QDir::tempPath()));
+    QCOMPARE(waitForOutcome(runner).status, 0);
+    QCOMPARE(collected.snapshot(), entries);
+}
+
+void TestConsoleRunner::lineLoggedBeforeTheEnd()
+{
+    Collected collected;
+    ConsoleRunner runner(collected.sink());
+    QSignalSpy finished(&runner, &ConsoleRunner::finished);
+    QVERIFY(!runner.start(helper, {QStringLiteral("hang")}, QDir::tempPath()));
+    // The helper waits for a signal after its line: the entry must come while
+    // it still runs.
+    QTRY_VERIFY_WITH_TIMEOUT(collected.numberAfter(QStringLiteral("pid")) > 0, 60000);
+    QVERIFY(finished.isEmpty());
+    QVERIFY(runner.isRunning());
+    QCOMPARE(collected.numberAfter(QStringLiteral("pid")), int(runner.processId()));
+    ::kill(runner.processId(), SIGTERM);
+    const RunOutcome outcome = waitForOutcome(runner);
+    QCOMPARE(outcome.kind, RunOutcome::Kind::Signalled);
+    QCOMPARE(outcome.status, 128 + SIGTERM);
+}
+
+void TestConsoleRunner::processLeftBehindHoldsThePipe()
+{
+    Collected collected;
+    int child = 0;
+    {
+        ConsoleRunner runner(collected.sink());
+        runner.setOutputGrace(std::chrono::milliseconds(200));
+        QVERIFY(!runner.start(helper, {QStringLiteral("orphan")}, QDir::tempPath()));
+        // Ends although the child it left keeps the pipe open for a minute.
+        const RunOutcome outcome = waitForOutcome(runner);
+        QCOMPARE(outcome.status, 0);
+        QVERIFY(!outcome.outputComplete);
+        QTRY_VERIFY_WITH_TIMEOUT(collected.numberAfter(QStringLiteral("child")) > 0, 60000);
+        child = collected.numberAfter(QStringLiteral("child"));
+        QVERIFY(collected.snapshot().contains(QStringLiteral("parent done")));
+        // Leaving the scope stops the reader that still waits on the pipe.
+    }
+    ::kill(child, SIGKILL);
+}
+
+void TestConsoleRunner::notStarted_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<int>("status");
+    QTest::newRow("missing") << "missing" << 127;
+    QTest::newRow("not executable") << "plain" << 126;
+    QTest::newRow("folder") << "folder" << 126;
+    QTest::newRow("missing working folder") << "nofolder" << 127;
+}
+
+void TestConsoleRunner::notStarted()
+{
+    QFETCH(QString, setup);
+    QFETCH(int, status);
+    QTemporaryDir dir;
+    QString program = dir.filePath(QStringLiteral("zanlauncher"));
+    QString folder = dir.path();
+    if (setup == QLatin1String("plain")) {
+        QFile file(program);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\nexit 0\n");
+        file.close();
+        QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    } else if (setup == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(program));
+    } else if (setup == QLatin1String("nofolder")) {
+        program = helper;
+        folder = dir.filePath(QStringLiteral("gone"));
+    }
+    ConsoleRunner runner;
+    const std::optional<RunOutcome> outcome = runner.start(program, {}, folder);
+    QVERIFY(outcome.has_value());
+    QCOMPARE(outcome->kind, RunOutcome::Kind::NotStarted);
+    QCOMPARE(outcome->status, status);
+    QVERIFY(!outcome->error.isEmpty());
+    QVERIFY(!runner.isRunning());
+}
+
+QTEST_GUILESS_MAIN(TestConsoleRunner)
+#include "tst_consolerunner.moc"
