@@ -763,7 +763,8 @@ void Parser::flush()
             pendingText[i] = QChar::ReplacementCharacter;
         }
     }
-    cursor.setBlockFormat(blockFormat());
+    if (const QTextBlockFormat format = blockFormat(); cursor.blockFormat() != format)
+        cursor.setBlockFormat(format);
     cursor.insertText(pendingText, charFormat());
     pendingText.clear();
 }
@@ -819,11 +820,19 @@ QTextBlockFormat Parser::blockFormat() const
 RtfResult readRtf(const QByteArray &rtf, QTextDocument &document)
 {
     document.clear();
+    // Nothing read here is to be undone, and the layout is brought up to
+    // date once at the end rather than after every piece of text.
+    const bool undoRedo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
     RtfResult result;
     {
+        QTextCursor edit(&document);
+        edit.beginEditBlock();
         Parser parser(rtf, document);
         result = parser.run();
+        edit.endEditBlock();
     }
+    document.setUndoRedoEnabled(undoRedo);
     if (!result.ok) {
         document.clear();
         result.pageBackground.reset();
