@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "AppDelegate.h"
 
+#include "EulaPrompt.h"
 #include "InfoPlist.h"
 #include "LaunchRules.h"
 #include "ProcessArguments.h"
 #include "ProcessExit.h"
 #include "SystemLog.h"
 #include "UrlEventService.h"
+#include "VersionTrail.h"
 
 #include "Bundle.h"
 
@@ -16,6 +18,7 @@
 #include <QDBusMessage>
 #include <QEventLoop>
 #include <QMessageBox>
+#include <QThread>
 
 #ifndef ZAN_APP_ID
 #define ZAN_APP_ID "com.zan.ClientLauncher"
@@ -304,13 +307,39 @@ void AppDelegate::NSLogMax(QStringView line)
 
 void AppDelegate::trackEULA()
 {
-    // The licence agreement check goes here.
+    EULAIsAcceptedForVersion = false;
+    // A fresh settings object, so the trail is read anew from storage.
+    const std::unique_ptr<QSettings> defaults = settings();
+    const EulaCheck check = checkEula(*defaults, currentVersion(), currentBuild(), [this] {
+        // The prompt needs the main thread; from any other, wait for it there.
+        if (QThread::currentThread() == QCoreApplication::instance()->thread())
+            return showEULA();
+        qint64 result = 0;
+        QMetaObject::invokeMethod(
+            this, [&] { result = showEULA(); }, Qt::BlockingQueuedConnection);
+        return result;
+    });
+    for (const QString &problem : check.problems)
+        logEntry(problem);
+    versionTrail = check.workingCopy.toVariantMap();
+    if (check.outcome == EulaOutcome::Declined) {
+        log(QStringLiteral("User cancel EULA."));
+        exitProcess(0);
+        return;
+    }
     EULAIsAcceptedForVersion = true;
 }
 
 qint64 AppDelegate::showEULA()
 {
-    return 1;
+    if (m_eulaHandler)
+        return m_eulaHandler();
+    EulaPrompt prompt;
+    // A missing or unreadable agreement is logged by the prompt, which then
+    // leaves only Cancel.
+    prompt.loadAgreement(bundlePath() +
+                         QStringLiteral("/Contents/Resources/License Agreement.rtf"));
+    return prompt.run();
 }
 
 std::optional<QString> AppDelegate::currentVersion() const

@@ -94,6 +94,11 @@ public:
     using AlertHandler = std::function<void(const QString &message)>;
     void setAlertHandler(AlertHandler handler) { m_alertHandler = std::move(handler); }
 
+    // What showEULA() does (default: the modal agreement prompt); tests
+    // answer it here. 1 means Accept.
+    using EulaHandler = std::function<qint64()>;
+    void setEulaHandler(EulaHandler handler) { m_eulaHandler = std::move(handler); }
+
     // Runs the console launcher to its end and returns the outcome (default:
     // ConsoleRunner inside a local event loop, so events go on being served).
     using ProcessRunner = std::function<RunOutcome(
@@ -121,6 +126,7 @@ private:
     QString m_bundlePath;
     SettingsFactory m_settingsFactory;
     AlertHandler m_alertHandler;
+    EulaHandler m_eulaHandler;
     ProcessRunner m_processRunner;
     bool m_useSessionBus = true;
     bool m_consoleRunning = false;

@@ -1,0 +1,27 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name></name>
+    <message id="LBLEULATitle">
+        <source>License Agreement</source>
+        <translation>License Agreement</translation>
+    </message>
+    <message id="LBLEULAText">
+        <source>License agreement</source>
+        <translation>License agreement</translation>
+    </message>
+    <message id="LBLEULAAccept">
+        <source>Accept</source>
+        <translation>Accept</translation>
+    </message>
+    <message id="LBLEULACancel">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="MESGEULANotLoaded">
+        <source>The license agreement could not be loaded.</source>
+        <translation>The license agreement could not be loaded.</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,481 @@
+// SPDX-License-Identifier: MIT
+// The RTF reader on what word processors write and on what no one should.
+#include "RtfReader.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+using namespace zan;
+
+namespace {
+
+// The document's text with one line per paragraph and \line kept as U+2028,
+// so that line breaks inside a paragraph are told apart from paragraphs.
+QString blocksText(const QTextDocument &document)
+{
+    QStringList lines;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        lines.append(block.text());
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines.join(QLatin1Char('\n'));
+}
+
+// The character format at the first occurrence of text.
+QTextCharFormat formatOf(const QTextDocument &document, const QString &text)
+{
+    const QTextCursor found = document.find(text);
+    if (found.isNull())
+        return QTextCharFormat();
+    QTextCursor at(const_cast<QTextDocument *>(&document));
+    at.setPosition(found.selectionStart() + 1);
+    return at.charFormat();
+}
+
+QString dataPath(const QString &name)
+{
+    return qEnvironmentVariable("ZAN_TEST_DATA") + QLatin1Char('/') + name;
+}
+
+} // namespace
+
+class TestRtfReader : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void text_data();
+    void text();
+    void formatting();
+    void paragraphs();
+    void pageBackground_data();
+    void pageBackground();
+    void refused_data();
+    void refused();
+    void nestingLimit();
+    void randomInputEnds();
+    void largeInputIsQuick();
+    void files_data();
+    void files();
+    void unreadableFile();
+};
+
+void TestRtfReader::text_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("paragraphs") << QByteArray("{\\rtf1\\ansi Hello\\par World}")
+                                << QStringLiteral("Hello\nWorld");
+    QTest::newRow("line breaks in the file are not text")
+        << QByteArray("{\\rtf1 Hel\r\nlo\nthere}") << QStringLiteral("Hellothere");
+    QTest::newRow("backslash before a line break is a paragraph")
+        << QByteArray("{\\rtf1 a\\\nb}") << QStringLiteral("a\nb");
+    QTest::newRow("delimiting space belongs to the word")
+        << QByteArray("{\\rtf1 \\b bold\\b0  two}") << QStringLiteral("bold two");
+    QTest::newRow("escaped braces and backslash")
+        << QByteArray("{\\rtf1 a\\{b\\}c\\\\d}") << QStringLiteral("a{b}c\\d");
+    QTest::newRow("tab and line") << QByteArray("{\\rtf1 a\\tab b\\line c}")
+                                  << QStringLiteral("a\tb\u2028c");
+    QTest::newRow("special characters")
+        << QByteArray("{\\rtf1 \\ldblquote q\\rdblquote  \\lquote s\\rquote  a\\emdash b\\endash "
+                      "c\\bullet d\\~e\\-f\\_g}")
+        << QStringLiteral(
+               "\u201Cq\u201D \u2018s\u2019 a\u2014b\u2013c\u2022d\u00A0e\u00ADf\u2011g");
+    QTest::newRow("hex in the default code page")
+        << QByteArray("{\\rtf1\\ansi caf\\'e9 \\'93x\\'94 \\'80\\'a9}")
+        << QStringLiteral("caf\u00E9 \u201Cx\u201D \u20AC\u00A9");
+    QTest::newRow("upper-case hex digits")
+        << QByteArray("{\\rtf1 \\'E9\\'C9}") << QStringLiteral("\u00E9\u00C9");
+    QTest::newRow("hex in code page 1251")
+        << QByteArray("{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8\\'e2\\'e5\\'f2}")
+        << QStringLiteral("\u041F\u0440\u0438\u0432\u0435\u0442");
+    QTest::newRow("double-byte code page 932")
+        << QByteArray("{\\rtf1\\ansi\\ansicpg932 \\'82\\'a0\\'82\\'a2}")
+        << QStringLiteral("\u3042\u3044");
+    QTest::newRow("font character set picks the code page")
+        << QByteArray(
+               "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 A;}{\\f1\\fnil\\fcharset204 "
+               "B;}}\\'e9{\\f1 \\'e9}\\'e9}")
+        << QStringLiteral("\u00E9\u0439\u00E9");
+    QTest::newRow("unicode with its fallback skipped")
+        << QByteArray("{\\rtf1\\uc1 \\u8220\\'93Hi\\u8221\\'94}")
+        << QStringLiteral("\u201CHi\u201D");
+    QTest::newRow("fallback of plain characters")
+        << QByteArray("{\\rtf1\\u8364 ?x}") << QStringLiteral("\u20ACx");
+    QTest::newRow("two-character fallback")
+        << QByteArray("{\\rtf1\\uc2 \\u12354 abc}") << QStringLiteral("\u3042c");
+    QTest::newRow("no fallback") << QByteArray("{\\rtf1\\uc0 \\u12354 abc}")
+                                 << QStringLiteral("\u3042abc");
+    QTest::newRow("fallback ends with the group")
+        << QByteArray("{\\rtf1\\uc3 \\u8364 ?{}x}") << QStringLiteral("\u20ACx");
+    QTest::newRow("uc is scoped to its group")
+        << QByteArray("{\\rtf1{\\uc2 \\u8220 **}\\u8221 *}") << QStringLiteral("\u201C\u201D");
+    QTest::newRow("negative unicode values, a surrogate pair")
+        << QByteArray("{\\rtf1 \\u-10179?\\u-8694?!}") << QStringLiteral("\U0001F60A!");
+    QTest::newRow("lone surrogate replaced")
+        << QByteArray("{\\rtf1 \\u55357?x}") << QStringLiteral("\uFFFDx");
+    QTest::newRow("nested groups")
+        << QByteArray("{\\rtf1 a{b{\\b c}d}e}") << QStringLiteral("abcde");
+    QTest::newRow("font table not shown")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f0\\froman\\fcharset0{\\*\\panose 02020603050405020304}"
+                      "Times New Roman{\\*\\falt Times};}}Body}")
+        << QStringLiteral("Body");
+    QTest::newRow("font table without inner groups")
+        << QByteArray("{\\rtf1{\\fonttbl\\f0\\fswiss\\fcharset0 Helvetica;\\f1\\fnil Menlo;}Body}")
+        << QStringLiteral("Body");
+    QTest::newRow("colour table not shown")
+        << QByteArray("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}{\\*\\expandedcolortbl;;}Body}")
+        << QStringLiteral("Body");
+    QTest::newRow("style sheet, info and generator not shown")
+        << QByteArray("{\\rtf1{\\stylesheet{\\s0 Normal;}{\\s1 heading 1;}}{\\info{\\title T}"
+                      "{\\author A}}{\\*\\generator W 1.0;}Body}")
+        << QStringLiteral("Body");
+    QTest::newRow("unknown ignorable destination")
+        << QByteArray("{\\rtf1{\\*\\unheardof text {nested} more}Body}") << QStringLiteral("Body");
+    QTest::newRow("headers, footers and footnotes not shown")
+        << QByteArray("{\\rtf1{\\header Page}{\\footer Foot}A{\\footnote note}B}")
+        << QStringLiteral("AB");
+    QTest::newRow("picture with binary data holding braces")
+        << QByteArray("{\\rtf1 a{\\pict\\pngblip\\bin5 }}{\\x}b}") << QStringLiteral("ab");
+    QTest::newRow("hex picture data")
+        << QByteArray("{\\rtf1 a{\\pict\\wmetafile8 0100090000}b}") << QStringLiteral("ab");
+    QTest::newRow("field shows its result")
+        << QByteArray(
+               "{\\rtf1{\\field{\\*\\fldinst{HYPERLINK \"http://x\"}}{\\fldrslt{\\ul link}}}}")
+        << QStringLiteral("link");
+    QTest::newRow("list text shown")
+        << QByteArray("{\\rtf1{\\*\\listtable{\\list x}}{\\listtext\\'95\\tab}Item\\par}")
+        << QStringLiteral("\u2022\tItem");
+    QTest::newRow("text after the document ignored")
+        << QByteArray("{\\rtf1 a}}}trailing{") << QStringLiteral("a");
+    QTest::newRow("leading white space") << QByteArray("\r\n {\\rtf1 a}") << QStringLiteral("a");
+    QTest::newRow("control characters dropped") << QByteArray("{\\rtf1 a\x01\x7f"
+                                                              "b\\u7 c}")
+                                                << QStringLiteral("a\x7f"
+                                                                  "b");
+    QTest::newRow("unknown control words and symbols ignored")
+        << QByteArray("{\\rtf1\\nouicompat\\viewkind4\\sl276\\slmult1 a\\|\\:b}")
+        << QStringLiteral("ab");
+    QTest::newRow("table cells") << QByteArray("{\\rtf1\\trowd a\\cell b\\cell\\row c}")
+                                 << QStringLiteral("a\tb\t\nc");
+}
+
+void TestRtfReader::text()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, expected);
+    QTextDocument document;
+    const RtfResult result = readRtf(rtf, document);
+    QVERIFY2(result.ok, qPrintable(result.error));
+    QCOMPARE(blocksText(document), expected);
+}
+
+void TestRtfReader::formatting()
+{
+    const QByteArray rtf =
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Sans;}{\\f1\\fmodern Mono;}}"
+        "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+        "plain \\b bold\\b0  \\i italic\\i0  \\ul under\\ulnone  \\ul0 none "
+        "\\ul x\\ul0  \\strike gone\\strike0  \\fs40 big\\fs24  \\cf1 red\\cf0  "
+        "\\cb2 onblue\\cb0  \\f1 mono\\f0  {\\b\\i group} after \\b\\cf2 "
+        "\\plain reset}";
+    QTextDocument document;
+    const RtfResult result = readRtf(rtf, document);
+    QVERIFY2(result.ok, qPrintable(result.error));
+
+    const QTextCharFormat plain = formatOf(document, QStringLiteral("plain"));
+    QCOMPARE(plain.fontWeight(), int(QFont::Normal));
+    QVERIFY(!plain.fontItalic());
+    QCOMPARE(plain.fontPointSize(), 12.0);
+    QCOMPARE(plain.fontFamilies().toStringList(), QStringList{QStringLiteral("Sans")});
+    QVERIFY(!plain.hasProperty(QTextFormat::ForegroundBrush));
+
+    QCOMPARE(formatOf(document, QStringLiteral("bold")).fontWeight(), int(QFont::Bold));
+    QVERIFY(formatOf(document, QStringLiteral("italic")).fontItalic());
+    QVERIFY(formatOf(document, QStringLiteral("under")).fontUnderline());
+    QVERIFY(!formatOf(document, QStringLiteral("none")).fontUnderline());
+    QVERIFY(formatOf(document, QStringLiteral("gone")).fontStrikeOut());
+    QCOMPARE(formatOf(document, QStringLiteral("big")).fontPointSize(), 20.0);
+    QCOMPARE(formatOf(document, QStringLiteral("red")).foreground().color(), QColor(255, 0, 0));
+    QVERIFY(
+        !formatOf(document, QStringLiteral("onblue")).hasProperty(QTextFormat::ForegroundBrush));
+    QCOMPARE(formatOf(document, QStringLiteral("onblue")).background().color(), QColor(0, 0, 255));
+    QCOMPARE(formatOf(document, QStringLiteral("mono")).fontFamilies().toStringList(),
+             QStringList{QStringLiteral("Mono")});
+
+    const QTextCharFormat group = formatOf(document, QStringLiteral("group"));
+    QCOMPARE(group.fontWeight(), int(QFont::Bold));
+    QVERIFY(group.fontItalic());
+    // Leaving the group restores what was in force before it.
+    const QTextCharFormat after = formatOf(document, QStringLiteral("after"));
+    QCOMPARE(after.fontWeight(), int(QFont::Normal));
+    QVERIFY(!after.fontItalic());
+    const QTextCharFormat reset = formatOf(document, QStringLiteral("reset"));
+    QCOMPARE(reset.fontWeight(), int(QFont::Normal));
+    QVERIFY(!reset.hasProperty(QTextFormat::ForegroundBrush));
+}
+
+void TestRtfReader::paragraphs()
+{
+    const QByteArray rtf = "{\\rtf1\\pard\\qc Centre\\par\\pard\\li720\\fi-360\\sa240 Indented\\par"
+                           "\\qr Right\\par\\pard Left\\par}";
+    QTextDocument document;
+    QVERIFY(readRtf(rtf, document).ok);
+    QTextBlock block = document.begin();
+    QCOMPARE(block.text(), QStringLiteral("Centre"));
+    QCOMPARE(block.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    block = block.next();
+    QCOMPARE(block.text(), QStringLiteral("Indented"));
+    QCOMPARE(block.blockFormat().leftMargin(), 48.0);
+    QCOMPARE(block.blockFormat().textIndent(), -24.0);
+    QCOMPARE(block.blockFormat().bottomMargin(), 16.0);
+    block = block.next();
+    QCOMPARE(block.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    QCOMPARE(block.blockFormat().leftMargin(), 48.0); // \qr alone keeps the indent
+    block = block.next();
+    QCOMPARE(block.text(), QStringLiteral("Left"));
+    QCOMPARE(block.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+    QCOMPARE(block.blockFormat().leftMargin(), 0.0);
+}
+
+void TestRtfReader::pageBackground_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QColor>("expected");
+
+    // The fill colour is written as a number in blue-green-red order.
+    QTest::newRow("background shape")
+        << QByteArray("{\\rtf1{\\*\\background{\\shp{\\*\\shpinst\\shpleft0\\shptop0{\\sp{\\sn "
+                      "shapeType}{\\sv 1}}{\\sp{\\sn fillColor}{\\sv 14811135}}}}}Body}")
+        << QColor(0xFF, 0xFF, 0xE1);
+    QTest::newRow("pure red") << QByteArray("{\\rtf1{\\*\\background{\\shp{\\*\\shpinst{\\sp{\\sn "
+                                            "fillColor}{\\sv 255}}}}}Body}")
+                              << QColor(255, 0, 0);
+    QTest::newRow("none") << QByteArray("{\\rtf1 Body}") << QColor();
+    QTest::newRow("out of range value")
+        << QByteArray("{\\rtf1{\\*\\background{\\sp{\\sn fillColor}{\\sv 99999999999}}}Body}")
+        << QColor();
+}
+
+void TestRtfReader::pageBackground()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QColor, expected);
+    QTextDocument document;
+    const RtfResult result = readRtf(rtf, document);
+    QVERIFY(result.ok);
+    QCOMPARE(blocksText(document), QStringLiteral("Body"));
+    QCOMPARE(result.pageBackground.value_or(QColor()), expected);
+}
+
+void TestRtfReader::refused_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("plain text") << QByteArray("Hello");
+    QTest::newRow("HTML") << QByteArray("<html><body>{\\rtf1 x}</body></html>");
+    QTest::newRow("truncated") << QByteArray("{\\rtf1 Hello {\\b world");
+    QTest::newRow("backslash at the end") << QByteArray("{\\rtf1 a\\");
+    QTest::newRow("hex escape at the end") << QByteArray("{\\rtf1 a\\'");
+    QTest::newRow("binary length past the end") << QByteArray("{\\rtf1 a\\bin99999999999 }}");
+}
+
+void TestRtfReader::refused()
+{
+    QFETCH(QByteArray, rtf);
+    QTextDocument document;
+    document.setPlainText(QStringLiteral("old"));
+    const RtfResult result = readRtf(rtf, document);
+    QVERIFY(!result.ok);
+    QVERIFY(!result.error.isEmpty());
+    QVERIFY(document.isEmpty());
+}
+
+void TestRtfReader::nestingLimit()
+{
+    const auto nested = [](int depth) -> QByteArray {
+        return "{\\rtf1 " + QByteArray(depth, '{') + "x" + QByteArray(depth, '}') + "}";
+    };
+    QTextDocument document;
+    RtfResult result = readRtf(nested(kRtfMaxGroupDepth), document);
+    QVERIFY2(result.ok, qPrintable(result.error));
+    QCOMPARE(blocksText(document), QStringLiteral("x"));
+
+    result = readRtf(nested(kRtfMaxGroupDepth + 1), document);
+    QVERIFY(!result.ok);
+    QVERIFY(result.error.contains(QString::number(kRtfMaxGroupDepth)));
+
+    result = readRtf("{\\rtf1 " + QByteArray(1'000'000, '{'), document);
+    QVERIFY(!result.ok);
+}
+
+void TestRtfReader::randomInputEnds()
+{
+    // Pieces of real RTF shuffled at random: the reader must end with a value
+    // every time, never crash, hang or leave half a document on failure.
+    const QList<QByteArray> pieces = {"{",
+                                      "}",
+                                      "\\",
+                                      "\\'",
+                                      "\\'9",
+                                      "\\'e9",
+                                      "\\u",
+                                      "\\u-",
+                                      "\\u-1",
+                                      "\\u65535",
+                                      "\\uc",
+                                      "\\uc9",
+                                      "\\*",
+                                      "\\bin",
+                                      "\\bin3 ",
+                                      "\\fonttbl",
+                                      "\\colortbl",
+                                      "\\red999",
+                                      ";",
+                                      "\\f",
+                                      "\\f-5",
+                                      "\\fs",
+                                      "\\fs0",
+                                      "\\fs-9999",
+                                      "\\cf999999",
+                                      "\\cb-1",
+                                      "\\par",
+                                      "\\pard",
+                                      "\\b",
+                                      "\\b0",
+                                      "\\background",
+                                      "\\sn fillColor",
+                                      "\\sv 1",
+                                      "\\ansicpg932",
+                                      "\\ansicpg0",
+                                      "\\fcharset128",
+                                      "\\cpg-1",
+                                      "text",
+                                      " ",
+                                      "\r\n",
+                                      QByteArray(1, '\0'),
+                                      "\xff\xfe",
+                                      "\\li99999999999",
+                                      "\\fi-99999999999",
+                                      "\\pict",
+                                      "\\~",
+                                      "\\"};
+    QRandomGenerator random(20240311);
+    QElapsedTimer timer;
+    timer.start();
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray rtf = "{\\rtf1 ";
+        const int count = random.bounded(1, 120);
+        for (int i = 0; i < count; ++i)
+            rtf += pieces.at(random.bounded(pieces.size()));
+        if (random.bounded(2))
+            rtf += QByteArray(random.bounded(0, 40), '}');
+        QTextDocument document;
+        const RtfResult result = readRtf(rtf, document);
+        if (!result.ok)
+            QVERIFY(document.isEmpty());
+    }
+    QVERIFY(timer.elapsed() < 60'000);
+}
+
+void TestRtfReader::largeInputIsQuick()
+{
+    // Four megabytes of formatting changes and escapes.
+    QByteArray rtf = "{\\rtf1\\ansi ";
+    const QByteArray chunk = "{\\b x}\\u8220\\'93\\'e9\\i y\\i0\\par ";
+    while (rtf.size() < (4 << 20))
+        rtf += chunk;
+    rtf += '}';
+    QElapsedTimer timer;
+    timer.start();
+    QTextDocument document;
+    const RtfResult result = readRtf(rtf, document);
+    QVERIFY(result.ok);
+    qInfo("%lld bytes read in %lld ms", qint64(rtf.size()), timer.elapsed());
+    QVERIFY(timer.elapsed() < 30'000);
+}
+
+void TestRtfReader::files_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QStringList>("hidden");
+
+    QTest::newRow("shipped agreement")
+        << QStringLiteral(ZAN_AGREEMENT_PATH)
+        << QStringList{QStringLiteral("ZAN CLIENT LAUNCHER"),
+                       QStringLiteral("End-User License Agreement \u2013 Demonstration Edition"),
+                       QStringLiteral("(the \u201CSoftware\u201D)"),
+                       QStringLiteral("\u2022\tYou may not sell"),
+                       QStringLiteral("Copyright \u00A9 2024"),
+                       QStringLiteral("legal@zan.example")}
+        << QStringList{QStringLiteral("Liberation"),   QStringLiteral("Zan Writer"),
+                       QStringLiteral("heading 1"),    QStringLiteral("HYPERLINK"),
+                       QStringLiteral("\u201C\u201C"), QStringLiteral("\u201D\u201D"),
+                       QStringLiteral("\\"),           QStringLiteral("{")};
+    QTest::newRow("word processor document")
+        << dataPath(QStringLiteral("word-processor.rtf"))
+        << QStringList{QStringLiteral("Terms of Use"),
+                       QStringLiteral("\u201CService\u201D means the Zan"),
+                       QStringLiteral("Stra\u00DFe 5, M\u00FCnchen"),
+                       QStringLiteral("\u00BD price"),
+                       QStringLiteral("\u65E5\u672C\u8A9E"),
+                       QStringLiteral("see www.zan.example")}
+        << QStringList{QStringLiteral("Calibri"),    QStringLiteral("Normal"),
+                       QStringLiteral("Table Grid"), QStringLiteral("rsid"),
+                       QStringLiteral("01050000"),   QStringLiteral("Author"),
+                       QStringLiteral("HYPERLINK"),  QStringLiteral("?")};
+    QTest::newRow("text editor document")
+        << dataPath(QStringLiteral("text-editor.rtf"))
+        << QStringList{QStringLiteral("Release notes"), QStringLiteral("Fixed \u2014 the"),
+                       QStringLiteral("\u201Cquoted\u201D")}
+        << QStringList{QStringLiteral("Helvetica"), QStringLiteral("cssrgb"), QStringLiteral(";")};
+}
+
+void TestRtfReader::files()
+{
+    QFETCH(QString, path);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, hidden);
+    QTextDocument document;
+    const RtfResult result = readRtfFile(path, document);
+    QVERIFY2(result.ok, qPrintable(result.error));
+    const QString text = blocksText(document);
+    for (const QString &expected : shown)
+        QVERIFY2(text.contains(expected),
+                 qPrintable(expected + QStringLiteral(" missing in:\n") + text));
+    for (const QString &unexpected : hidden)
+        QVERIFY2(!text.contains(unexpected),
+                 qPrintable(unexpected + QStringLiteral(" shown in:\n") + text));
+}
+
+void TestRtfReader::unreadableFile()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QTextDocument document;
+    RtfResult result = readRtfFile(dir.filePath(QStringLiteral("missing.rtf")), document);
+    QVERIFY(!result.ok);
+    QVERIFY(result.error.contains(QStringLiteral("missing.rtf")));
+
+    result = readRtfFile(dir.path(), document); // a folder
+    QVERIFY(!result.ok);
+
+    const QString big = dir.filePath(QStringLiteral("big.rtf"));
+    QFile file(big);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("{\\rtf1 " + QByteArray(2000, 'x') + "}");
+    file.close();
+    result = readRtfFile(big, document, 1000);
+    QVERIFY(!result.ok);
+    QVERIFY(readRtfFile(big, document).ok);
+}
+
+QTEST_MAIN(TestRtfReader)
+#include "tst_rtfreader.moc"
