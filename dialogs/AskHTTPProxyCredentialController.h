@@ -1,21 +1,40 @@
 // SPDX-License-Identifier: MIT
-// Placeholder until the proxy sign-in dialog lands: cancels at once.
+// The HTTP proxy sign-in dialog: a user name and a password joined by a colon;
+// the dispatcher writes the Base64 form.
 #pragma once
 
-#include <QDialog>
-#include <QObject>
+#include "SignInController.h"
+
+#include <memory>
+
+namespace Ui {
+class AskHTTPProxyCredential;
+}
 
 namespace zan {
 
-class AskHTTPProxyCredentialController : public QObject {
+class AskHTTPProxyCredentialController : public SignInController {
     Q_OBJECT
 public:
-    using QObject::QObject;
-    QDialog *window() { return &m_dialog; }
-    QString strHTTPProxyCredential() const { return {}; }
+    explicit AskHTTPProxyCredentialController(QObject *parent = nullptr);
+    ~AskHTTPProxyCredentialController() override;
+
+    // Set only by a confirmed entry.
+    QString strHTTPProxyCredential() const { return m_strHTTPProxyCredential; }
+    void wipeCredentials() override;
+
+    // Confirms: an alert for a missing entry, or the credential and code 1.
+    void onOK();
+
+protected:
+    void loadPanel(QDialog *dialog) override;
+    void windowDidLoad() override;
+    QLineEdit *userNameField() const override;
+    QLineEdit *passwordField() const override;
 
 private:
-    QDialog m_dialog;
+    std::unique_ptr<Ui::AskHTTPProxyCredential> m_ui;
+    QString m_strHTTPProxyCredential;
 };
 
 } // namespace zan
