@@ -113,7 +113,11 @@ void AppDelegate::runProxySignIn()
     QString credential = controller.strHTTPProxyCredential();
     const WriteResult written =
         writeCredentialFile(proxyAuthFilePath, credential, CredentialForm::Base64);
-    wipe(credential);
+    // The copy shares the controller's buffer: drop it, then have the
+    // controller overwrite that one buffer (wiping the copy would only detach
+    // and overwrite a fresh duplicate).
+    credential.clear();
+    controller.wipeCredentials();
     if (!written.ok) {
         logWriteFailure(QStringLiteral("Failed  to write proxy auth data back to zanlauncher\n"),
                         written.error);
@@ -145,7 +149,8 @@ void AppDelegate::runServerSignIn()
         return;
     }
     const WriteResult written = writeCredentialFile(authFilePath, credential, form);
-    wipe(credential);
+    credential.clear();
+    controller.wipeCredentials();
     if (!written.ok) {
         logWriteFailure(
             QStringLiteral("Failed  to write RUZ Ereduz auth data back to zanlauncher\n"),
