@@ -2,12 +2,14 @@
 #include "ExchangeFile.h"
 
 #include "Files.h"
+#include "LargeMemory.h"
 #include "SystemLog.h"
 
 #include <QStringDecoder>
 
 #include <cjson/cJSON.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -23,33 +25,48 @@ void JsonDeleter::operator()(cJSON *item) const
 // parsed, its hooks point at this bump allocator; the tree is then dropped by
 // releasing the blocks, never walked. Freeing single nodes is a no-op, which is
 // all cJSON needs while parsing (it frees only on failure, and then the whole
-// arena goes).
+// arena goes). Blocks grow geometrically, so a short list costs a few pages
+// and a long one a few dozen blocks of large memory.
 struct JsonList::Arena {
-    static constexpr size_t blockSize = size_t(8) << 20;
-    std::vector<char *> blocks;
+    static constexpr size_t firstBlock = size_t(64) << 10;
+    static constexpr size_t largestBlock = size_t(64) << 20;
+    static constexpr size_t hugePage = size_t(2) << 20;
+    struct Block {
+        void *base;
+        size_t size;
+    };
+    std::vector<Block> blocks;
     char *cursor = nullptr;
     size_t left = 0;
+    size_t nextBlock = firstBlock;
 
     ~Arena()
     {
-        for (char *block : blocks)
-            std::free(block);
+        for (const Block &block : blocks)
+            releaseLarge(block.base, block.size);
+    }
+
+    bool grow(size_t atLeast)
+    {
+        size_t size = std::max(nextBlock, atLeast);
+        size = (size + hugePage - 1) & ~(hugePage - 1);
+        if (nextBlock < hugePage)
+            size = std::max(nextBlock, (atLeast + 4095) & ~size_t(4095));
+        void *base = allocateLarge(size);
+        if (!base)
+            return false;
+        blocks.push_back({base, size});
+        cursor = static_cast<char *>(base);
+        left = size;
+        nextBlock = std::min(nextBlock * 2, largestBlock);
+        return true;
     }
 
     void *allocate(size_t size)
     {
         size = (size + 15) & ~size_t(15);
-        if (size > left) {
-            const size_t want = size > blockSize / 4 ? size : blockSize;
-            char *block = static_cast<char *>(std::malloc(want));
-            if (!block)
-                return nullptr;
-            blocks.push_back(block);
-            if (want != blockSize)
-                return block; // a large string gets a block of its own
-            cursor = block;
-            left = want;
-        }
+        if (size > left && !grow(size))
+            return nullptr;
         void *result = cursor;
         cursor += size;
         left -= size;
@@ -85,14 +102,18 @@ bool JsonList::parse(const char *text, size_t length)
 
 std::optional<JsonList> readExchangeList(const QString &path)
 {
-    ReadResult file = readWholeFile(path);
-    if (!file.data) {
-        logEntry(file.error);
-        return std::nullopt;
+    std::optional<JsonList> list;
+    {
+        LargeReadResult file = readWholeLargeFile(path);
+        if (!file.data) {
+            logEntry(file.error);
+            return std::nullopt;
+        }
+        list.emplace();
+        if (!list->parse(file.data->data(), file.data->size()))
+            list.reset();
+        // The text goes here: cJSON copied every key and string it needs.
     }
-    JsonList list;
-    if (!list.parse(file.data->constData(), size_t(file.data->size())))
-        return std::nullopt;
     return list;
 }
 

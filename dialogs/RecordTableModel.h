@@ -4,6 +4,7 @@
 // records stay cheap.
 #pragma once
 
+#include "LargeMemory.h"
 #include "ValueTransformers.h"
 
 #include <QAbstractTableModel>
@@ -70,7 +71,9 @@ public:
     }
 
     // Replaces every record at once (one reset, not a signal per row).
-    void setRecords(std::vector<Info> records)
+    using Records = std::vector<Info, LargeAllocator<Info>>;
+
+    void setRecords(Records records)
     {
         beginResetModel();
         m_records = std::move(records);
@@ -87,7 +90,7 @@ protected:
     }
 
 private:
-    std::vector<Info> m_records;
+    Records m_records;
     std::vector<Getter> m_getters;
 };
 

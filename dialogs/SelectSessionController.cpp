@@ -69,7 +69,8 @@ void SelectSessionController::registerNumberTransformer()
                         QStringLiteral("NoSepNumber3Transformer"));
 }
 
-void SelectSessionController::addLeadingRecords(std::vector<SelectSessionInfo> &records) const
+void SelectSessionController::addLeadingRecords(
+    RecordListModel<SelectSessionInfo>::Records &records) const
 {
     records.push_back(SelectSessionInfo::newSessionEntry());
 }

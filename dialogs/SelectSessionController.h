@@ -46,7 +46,7 @@ public:
 protected:
     void loadPanel(QDialog *dialog) override;
     void registerNumberTransformer() override;
-    void addLeadingRecords(std::vector<SelectSessionInfo> &records) const override;
+    void addLeadingRecords(RecordListModel<SelectSessionInfo>::Records &records) const override;
 
 private:
     std::unique_ptr<Ui::SelectSessionPanel> m_ui;

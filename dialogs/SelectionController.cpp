@@ -214,6 +214,13 @@ void SelectionController::finish(int status)
         m_window->done(status);
 }
 
+int childCount(const cJSON *root)
+{
+    int count = 0;
+    forEachChild(root, [&count](const cJSON *) { ++count; });
+    return count;
+}
+
 void forEachChild(const cJSON *root, const std::function<void(const cJSON *)> &visit)
 {
     if (!root || !(cJSON_IsArray(root) || cJSON_IsObject(root)))

@@ -107,6 +107,13 @@ private:
     QString m_helpUrl;
 };
 
+// The number of children of the top-level value.
+int childCount(const cJSON *root);
+
+// Calls visit for every child of the top-level value: an array's elements, an
+// object's members; a scalar has none.
+void forEachChild(const cJSON *root, const std::function<void(const cJSON *)> &visit);
+
 // The frame over one record type. Info provides
 //   static std::optional<Info> fromListElement(const cJSON *element)
 //     (unset keeps the element out of the table), and
@@ -130,11 +137,12 @@ protected:
     }
 
     // Rows that head the table before the listed ones.
-    virtual void addLeadingRecords(std::vector<Info> &) const {}
+    virtual void addLeadingRecords(typename RecordListModel<Info>::Records &) const {}
 
     void buildRecords(const cJSON *root) override
     {
-        std::vector<Info> list;
+        typename RecordListModel<Info>::Records list;
+        list.reserve(size_t(childCount(root)) + 1);
         addLeadingRecords(list);
         forEachChild(root, [&list](const cJSON *element) {
             if (std::optional<Info> record = Info::fromListElement(element))
@@ -148,9 +156,5 @@ protected:
         return records()->record(recordIndex).chosenRecord();
     }
 };
-
-// Calls visit for every child of the top-level value: an array's elements, an
-// object's members; a scalar has none.
-void forEachChild(const cJSON *root, const std::function<void(const cJSON *)> &visit);
 
 } // namespace zan

@@ -20,6 +20,37 @@ struct ReadResult {
 // refused without blocking, and so is a file larger than maxBytes.
 ReadResult readWholeFile(const QString &path, qint64 maxBytes = qint64(4) << 30);
 
+// A file's bytes in memory from allocateLarge (see LargeMemory.h).
+class LargeBuffer {
+public:
+    LargeBuffer() = default;
+    explicit LargeBuffer(size_t capacity);
+    LargeBuffer(LargeBuffer &&other) noexcept;
+    LargeBuffer &operator=(LargeBuffer &&other) noexcept;
+    LargeBuffer(const LargeBuffer &) = delete;
+    LargeBuffer &operator=(const LargeBuffer &) = delete;
+    ~LargeBuffer();
+
+    char *data() { return m_data; }
+    const char *data() const { return m_data; }
+    size_t size() const { return m_size; }
+    size_t capacity() const { return m_capacity; }
+    void setSize(size_t size) { m_size = size; }
+
+private:
+    char *m_data = nullptr;
+    size_t m_size = 0;
+    size_t m_capacity = 0;
+};
+
+struct LargeReadResult {
+    std::optional<LargeBuffer> data;
+    QString error;
+};
+
+// readWholeFile for files that may run to hundreds of megabytes.
+LargeReadResult readWholeLargeFile(const QString &path, qint64 maxBytes = qint64(4) << 30);
+
 struct WriteResult {
     bool ok = false;
     QString error; // why, when not ok

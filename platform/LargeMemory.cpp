@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+#include "LargeMemory.h"
+
+#include <cstdlib>
+#include <sys/mman.h>
+
+namespace zan {
+namespace {
+constexpr std::size_t hugePage = std::size_t(2) << 20;
+
+std::size_t mappedSize(std::size_t size)
+{
+    return (size + hugePage - 1) & ~(hugePage - 1);
+}
+} // namespace
+
+void *allocateLarge(std::size_t size)
+{
+    if (size < hugePage)
+        return std::calloc(1, size ? size : 1);
+    const std::size_t length = mappedSize(size);
+    void *memory =
+        ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED)
+        return nullptr;
+    // Where the kernel grants huge pages, one fault maps 2 MiB; elsewhere the
+    // advice is ignored and pages fault in one by one. Nothing is populated
+    // up front, so memory never touched is never resident.
+    ::madvise(memory, length, MADV_HUGEPAGE);
+    return memory;
+}
+
+void releaseLarge(void *memory, std::size_t size)
+{
+    if (!memory)
+        return;
+    if (size < hugePage)
+        std::free(memory);
+    else
+        ::munmap(memory, mappedSize(size));
+}
+
+} // namespace zan
