@@ -126,6 +126,27 @@ private:
     bool m_ok = false;
 };
 
+// A record as the dialogs print it: one member to a line, a tab before the key
+// and one after the colon, the closing brace as the last byte.
+inline QByteArray record(std::initializer_list<QByteArray> members)
+{
+    QByteArray text = "{\n";
+    qsizetype left = qsizetype(members.size());
+    for (const QByteArray &member : members)
+        text += '\t' + member + (--left ? ",\n" : "\n");
+    return text + '}';
+}
+
+inline QByteArray str(const char *key, const QByteArray &value)
+{
+    return '"' + QByteArray(key) + "\":\t\"" + value + '"';
+}
+
+inline QByteArray num(const char *key, qint64 value)
+{
+    return '"' + QByteArray(key) + "\":\t" + QByteArray::number(value);
+}
+
 inline mode_t permissionBits(const QString &path)
 {
     struct stat info {};

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Each selection dialog's record: the keys it reads, its own rules, and the
 // exact bytes it writes back.
+#include "DialogTestSupport.h"
 #include "ExchangeFile.h"
 #include "SelectNodeController.h"
 #include "SelectNodeGroupController.h"
@@ -12,32 +13,14 @@
 
 #include <cjson/cJSON.h>
 
+using zantest::num;
+using zantest::record;
+using zantest::str;
+
 namespace {
 zan::JsonPtr parse(const QByteArray &json)
 {
     return zan::JsonPtr(cJSON_ParseWithLength(json.constData(), size_t(json.size())));
-}
-
-// The printed form: one member to a line, a tab before the key and one after
-// the colon, the closing brace as the last byte.
-QByteArray record(std::initializer_list<QByteArray> members)
-{
-    QByteArray text = "{\n";
-    qsizetype left = qsizetype(members.size());
-    for (const QByteArray &member : members) {
-        text += '\t' + member + (--left ? ",\n" : "\n");
-    }
-    return text + '}';
-}
-
-QByteArray str(const char *key, const QByteArray &value)
-{
-    return '"' + QByteArray(key) + "\":\t\"" + value + '"';
-}
-
-QByteArray num(const char *key, qint64 value)
-{
-    return '"' + QByteArray(key) + "\":\t" + QByteArray::number(value);
 }
 
 template <class Info> std::optional<Info> fromJson(const QByteArray &json)
