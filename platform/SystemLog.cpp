@@ -53,6 +53,30 @@ void logEntry(const QString &text)
     writeAll(STDERR_FILENO, line.constData(), size_t(line.size()));
 }
 
+void logEntries(const QStringList &texts)
+{
+    {
+        std::lock_guard<std::mutex> lock(sinkMutex);
+        if (currentSink) {
+            for (const QString &text : texts)
+                currentSink(text);
+            return;
+        }
+    }
+    QByteArray lines;
+    for (const QString &text : texts) {
+        const qsizetype start = lines.size();
+        lines.append(text.toUtf8());
+        if (syslogAvailable) {
+            const QByteArray line = lines.mid(start);
+            ::syslog(LOG_NOTICE, "%s", line.constData());
+        }
+        if (!text.endsWith(QLatin1Char('\n')))
+            lines.append('\n');
+    }
+    writeAll(STDERR_FILENO, lines.constData(), size_t(lines.size()));
+}
+
 LogSink setLogSink(LogSink sink)
 {
     std::lock_guard<std::mutex> lock(sinkMutex);
