@@ -56,17 +56,25 @@ std::optional<RunOutcome> checkProgram(const QByteArray &path)
 }
 } // namespace
 
-void logConsolePiece(QStringView piece)
+namespace {
+const QLatin1String entryPrefix("zanlauncherConsole>>>> ");
+}
+
+void logConsolePieces(const QStringList &pieces)
 {
-    logEntry(QLatin1String("zanlauncherConsole>>>> ") + piece);
+    QStringList entries;
+    entries.reserve(pieces.size());
+    for (const QString &piece : pieces)
+        entries.append(entryPrefix + piece);
+    logEntries(entries);
 }
 
 void logConsoleLine(QStringView line)
 {
-    cutLine(line, logConsolePiece);
+    cutLine(line, [](QStringView piece) { logEntry(entryPrefix + piece); });
 }
 
-ConsoleRunner::ConsoleRunner(LineSplitter::Sink sink, QObject *parent)
+ConsoleRunner::ConsoleRunner(PieceSink sink, QObject *parent)
     : QObject(parent), m_sink(std::move(sink))
 {
     qRegisterMetaType<zan::RunOutcome>();
@@ -137,7 +145,15 @@ std::optional<RunOutcome> ConsoleRunner::start(const QString &program, const QSt
 
 void ConsoleRunner::readOutput(int fd)
 {
-    LineSplitter splitter(m_sink);
+    // The pieces of one read go out together, as soon as the read is split.
+    QStringList batch;
+    LineSplitter splitter([&batch](QStringView piece) { batch.append(piece.toString()); });
+    const auto flush = [&] {
+        if (!batch.isEmpty()) {
+            m_sink(batch);
+            batch.clear();
+        }
+    };
     std::vector<char> buffer(size_t(64) * 1024);
     pollfd fds[2] = {{fd, POLLIN, 0}, {m_cancelFd, POLLIN, 0}};
     bool cancelled = false;
@@ -161,9 +177,12 @@ void ConsoleRunner::readOutput(int fd)
         if (got == 0)
             break;
         splitter.feed(buffer.data(), got);
+        flush();
     }
-    if (!cancelled)
+    if (!cancelled) {
         splitter.finish();
+        flush();
+    }
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_outputEnded = true;

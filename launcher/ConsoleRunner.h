@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -32,8 +34,8 @@ struct RunOutcome {
     bool outputComplete = true; // the reader reached the end of the output
 };
 
-// Writes one piece of console output as a log entry.
-void logConsolePiece(QStringView piece);
+// Writes pieces of console output as log entries, one entry per piece.
+void logConsolePieces(const QStringList &pieces);
 
 // Writes one whole output line as one or more log entries, cut as
 // LineSplitter cuts it.
@@ -42,7 +44,11 @@ void logConsoleLine(QStringView line);
 class ConsoleRunner : public QObject {
     Q_OBJECT
 public:
-    explicit ConsoleRunner(LineSplitter::Sink sink = logConsolePiece, QObject *parent = nullptr);
+    // Receives the pieces of console output, in order, a batch per read from
+    // the pipe; called on the reader thread.
+    using PieceSink = std::function<void(const QStringList &pieces)>;
+
+    explicit ConsoleRunner(PieceSink sink = logConsolePieces, QObject *parent = nullptr);
     // Stops the reader; a console launcher still running is killed.
     ~ConsoleRunner() override;
 
@@ -68,7 +74,7 @@ private:
     void waitForExit();
     void stopThreads();
 
-    LineSplitter::Sink m_sink;
+    PieceSink m_sink;
     std::chrono::milliseconds m_grace{2000};
     pid_t m_pid = -1;
     int m_outputFd = -1;

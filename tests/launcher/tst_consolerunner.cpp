@@ -20,11 +20,11 @@ const QString helper = QStringLiteral(ZAN_TEST_HELPER);
 struct Collected {
     QMutex mutex;
     QStringList pieces;
-    LineSplitter::Sink sink()
+    ConsoleRunner::PieceSink sink()
     {
-        return [this](QStringView piece) {
+        return [this](const QStringList &batch) {
             QMutexLocker lock(&mutex);
-            pieces.append(piece.toString());
+            pieces.append(batch);
         };
     }
     QStringList snapshot()
