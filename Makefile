@@ -4,13 +4,16 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+# Where make install puts the launcher: the system for root, else the user.
+PREFIX ?= $(if $(filter 0,$(shell id -u)),/usr/local,$(HOME)/.local)
 
 # Debian 12 packages the build, the tests and the demo need.
 DEPS := cmake g++ make pkgconf qt6-base-dev qt6-base-dev-tools qt6-tools-dev \
         qt6-tools-dev-tools qt6-l10n-tools libgl-dev libcjson-dev xvfb xauth xdotool \
-        imagemagick x11-utils xdg-utils desktop-file-utils dbus fonts-dejavu-core
+        imagemagick x11-utils xdg-utils desktop-file-utils dbus fonts-dejavu-core \
+        fonts-vlgothic locales dpkg-dev lintian appstream
 
-.PHONY: all deps configure build test demo bench clean
+.PHONY: all deps configure build test demo bench clean install uninstall deb
 
 all: build
 
@@ -39,6 +42,16 @@ test: build
 
 demo: build
 	./tests/e2e/demo.sh $(BUILD)
+
+install: build
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+uninstall:
+	./packaging/uninstall.sh "$(PREFIX)"
+
+deb: build
+	cd $(BUILD) && cpack -G DEB
+	@ls $(BUILD)/deb/*.deb
 
 bench: build
 	cmake --build $(BUILD) --target zan_bench -j $(JOBS)
