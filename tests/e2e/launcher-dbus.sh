@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# A launcher started with its program path alone owns its bus name and takes
+# URLs through org.freedesktop.Application.Open: two Open calls start the
+# console launcher once, with the first URL as its one argument; a second
+# launcher run by the desktop entry hands its URL to the first and ends.
+# Usage (under with-display.sh): launcher-dbus.sh BUNDLE_DIR BUILD_DIR
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/launcher-lib.sh"
+command -v gdbus >/dev/null || fail "gdbus is not installed (package libglib2.0-bin)"
+
+work=$(mktemp -d)
+launcher_pid=
+cleanup() {
+    [ -n "$launcher_pid" ] && kill "$launcher_pid" 2>/dev/null || true
+    [ -n "${KEEP:-}" ] && cat "$work/log" >&2
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+bundle="$work/Zan Client Launcher"
+make_bundle "$1" "$bundle"
+# The fake console launcher records its arguments, says so, then waits until
+# the test hands it the status to end with.
+cat >"$bundle/Contents/Applications/zanlauncher" <<'FAKE'
+#!/bin/sh
+{ echo "$#"; for a in "$@"; do echo "[$a]"; done; } >>"$ZAN_E2E_RECORD"
+echo "fake console launcher running"
+read -r status <"$ZAN_E2E_RELEASE"
+exit "$status"
+FAKE
+chmod +x "$bundle/Contents/Applications/zanlauncher"
+accept_agreement "$bundle" "$work/config"
+mkfifo "$work/release"
+export ZAN_E2E_RECORD="$work/record" ZAN_E2E_RELEASE="$work/release"
+
+app=com.zan.ClientLauncher
+path=/com/zan/ClientLauncher
+open_url() {
+    gdbus call --session --dest "$app" --object-path "$path" \
+        --method org.freedesktop.Application.Open "['$1']" '{}' >/dev/null
+}
+
+: >"$work/log"
+"$bundle/Contents/bin/zan-client-launcher" 2>>"$work/log" &
+launcher_pid=$!
+gdbus wait --session --timeout 60 "$app" || fail "the launcher did not take its bus name"
+
+open_url 'zan://one.example/a%20b?x=1'
+open_url 'zan://two.example/'
+wait_for "the console launcher to start" test -s "$work/record"
+# The running launcher still answers while its console launcher runs.
+open_url 'zan://three.example/'
+# A launcher run through the desktop entry hands its URL over and ends.
+"$bundle/Contents/bin/zan-client-launcher" --open-url 'zan://four.example/' 2>>"$work/log" ||
+    fail "the second launcher did not hand its URL over"
+kill -0 "$launcher_pid" || fail "the first launcher ended early"
+
+echo 7 >"$work/release"
+status=0
+wait "$launcher_pid" || status=$?
+launcher_pid=
+[ "$status" = 7 ] || fail "launcher ended with $status, not the console launcher's 7"
+
+expected=$'1\n[zan://one.example/a%20b?x=1]'
+[ "$(cat "$work/record")" = "$expected" ] ||
+    fail "console launcher started as: $(cat "$work/record")"
+grep -qx 'zanlauncherConsole>>>> fake console launcher running' "$work/log" ||
+    fail "console output not logged: $(cat "$work/log")"
+echo "PASS: two Open calls, one console launcher start"
