@@ -1,0 +1,64 @@
+# SPDX-License-Identifier: MIT
+# Shared by the dialogs-*.sh end-to-end scripts (sourced, not run): the real
+# dialog program started on an exchange file and driven with xdotool.
+# Expects $1 = BUNDLE_DIR from the caller's arguments.
+set -euo pipefail
+
+program="$1/Contents/Applications/ZANSelectNode"
+data="$(cd "$(dirname "${BASH_SOURCE[0]}")/../data/dialogs" && pwd)"
+[ -x "$program" ] || { echo "FAIL: no dialog program at $program" >&2; exit 1; }
+command -v xdotool >/dev/null || { echo "FAIL: xdotool is not installed" >&2; exit 1; }
+
+work=$(mktemp -d)
+pid=
+cleanups=()
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    local step
+    for step in "${cleanups[@]}"; do eval "$step" || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    [ -s "$work/log" ] && sed 's/^/  log: /' "$work/log" >&2
+    exit 1
+}
+
+# start_dialog CMD...: starts the command in the background (it must become
+# the dialog program itself, keeping its process id) and waits until its
+# window is shown; sets $window.
+start_dialog() {
+    "$@" 2>>"$work/log" &
+    pid=$!
+    # The limit only stops a run whose window never appears; a slow machine
+    # just waits longer.
+    window=$(timeout 120 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1) ||
+        fail "no dialog appeared for: $*"
+    [ -n "$window" ] || fail "no dialog window for: $*"
+}
+
+# press KEY: sends the key to the dialog's window. A key that ends the program
+# takes the window with it before the key's release is sent, which xdotool
+# reports as BadWindow: expected then, and the exit status tells the rest.
+press() {
+    xdotool key --window "$window" "$1" 2>"$work/xdotool.err" ||
+        grep -q BadWindow "$work/xdotool.err" || fail "xdotool: $(cat "$work/xdotool.err")"
+}
+
+# finish: waits for the program and sets $status to its exit status (not in a
+# command substitution: only this shell can wait for its own child).
+finish() {
+    status=0
+    wait "$pid" || status=$?
+    pid=
+}
+
+# same_bytes FILE EXPECTED_FILE WHAT
+same_bytes() {
+    cmp -s "$1" "$2" || {
+        echo "expected:" >&2; od -c "$2" | head -20 >&2
+        echo "got:" >&2; od -c "$1" 2>&1 | head -20 >&2
+        fail "$3: the file does not hold the expected bytes"
+    }
+}
