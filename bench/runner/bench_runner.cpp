@@ -174,6 +174,7 @@ int main()
         const char *name;
         std::vector<std::string> params;
         long long lines;   // lines written
+        long long bytes;   // bytes written
         long long entries; // entries expected
     };
     std::vector<Case> cases;
