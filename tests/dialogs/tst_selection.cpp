@@ -8,12 +8,15 @@
 #include "SelectSessionController.h"
 #include "SelectSharedController.h"
 #include "SelectSuspendController.h"
+#include "Translations.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
 
@@ -87,6 +90,9 @@ private Q_SLOTS:
     void openAndSelect_data();
     void openAndSelect();
     void enterChoosesTableHasFocus();
+    void typingJumpsToRow();
+    void textsAreTranslated_data();
+    void textsAreTranslated();
     void cancel_data();
     void cancel();
     void cancelNeverRemovesFolder();
@@ -115,6 +121,7 @@ private:
 
 void TestSelection::initTestCase()
 {
+    zan::installTranslations(QLocale(QLocale::English, QLocale::UnitedStates));
     for (const char *scheme : {"http", "https", "file", "ftp", "mailto"})
         QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "openUrl");
 }
@@ -303,6 +310,46 @@ void TestSelection::enterChoosesTableHasFocus()
     QTest::keyClick(controller->table(), Qt::Key_Return);
     QCOMPARE(m_capture->exitStatus(), 0);
     QCOMPARE(zantest::readBytes(m_listPath), nodeRecord("n2", "beta", 100, "Alpha"));
+}
+
+void TestSelection::typingJumpsToRow()
+{
+    zan::SelectionController *controller = open(Node, threeNodes);
+    QTest::keyClicks(controller->table(), "br");
+    QCOMPARE(controller->selectedRecordIndex(), 2);
+    QTest::keyClick(controller->table(), Qt::Key_Enter);
+    QCOMPARE(m_capture->exitStatus(), 0);
+    QCOMPARE(zantest::readBytes(m_listPath), nodeRecord("n3", "gamma", 10, "Bravo"));
+}
+
+void TestSelection::textsAreTranslated_data()
+{
+    QTest::addColumn<int>("kind");
+    for (int kind : {Node, NodeGroup, Session, Shared, Suspend})
+        QTest::newRow(qPrintable(fileOption(kind))) << kind;
+}
+
+void TestSelection::textsAreTranslated()
+{
+    QFETCH(int, kind);
+    zan::SelectionController *controller = open(kind, "[]");
+    QDialog *dialog = controller->window();
+    QStringList texts{dialog->windowTitle()};
+    for (const QLabel *label : dialog->findChildren<QLabel *>())
+        texts << label->text();
+    for (const QPushButton *button : dialog->findChildren<QPushButton *>())
+        texts << button->text();
+    const QAbstractItemModel *model = controller->table()->model();
+    QVERIFY(model->columnCount() > 0);
+    for (int column = 0; column < model->columnCount(); ++column)
+        texts << model->headerData(column, Qt::Horizontal).toString();
+    // A text ID without a translation shows as the ID itself.
+    for (const QString &text : texts) {
+        QVERIFY2(!text.isEmpty(), "an empty title or label");
+        QVERIFY2(!text.contains(QRegularExpression("^(LBL|MESG)[A-Za-z]")), qPrintable(text));
+    }
+    QCOMPARE(button("btnSelect")->text().remove('&'), QStringLiteral("Select"));
+    QCOMPARE(button("btnCancel")->text().remove('&'), QStringLiteral("Cancel"));
 }
 
 void TestSelection::cancel_data()
