@@ -11,9 +11,10 @@ PREFIX ?= $(if $(filter 0,$(shell id -u)),/usr/local,$(HOME)/.local)
 DEPS := cmake g++ make pkgconf qt6-base-dev qt6-base-dev-tools qt6-tools-dev \
         qt6-tools-dev-tools qt6-l10n-tools libgl-dev libcjson-dev xvfb xauth xdotool \
         imagemagick x11-utils xdg-utils desktop-file-utils dbus fonts-dejavu-core \
-        fonts-vlgothic locales dpkg-dev lintian appstream libglib2.0-bin
+        fonts-vlgothic locales dpkg-dev lintian appstream libglib2.0-bin \
+        clang libclang-rt-14-dev valgrind
 
-.PHONY: all deps configure build test demo bench clean install uninstall deb
+.PHONY: all deps configure build test demo bench clean fuzz check-memory install uninstall deb
 
 all: build
 
@@ -56,6 +57,18 @@ deb: build
 bench: build
 	cmake --build $(BUILD) --target zan_bench -j $(JOBS)
 	./bench/run.sh $(BUILD)
+
+# libFuzzer harnesses, built with clang in their own tree and run
+# FUZZ_SECONDS each, FUZZ_JOBS at a time.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 600
+FUZZ_JOBS ?= 1
+fuzz: deps
+	@test -f $(FUZZ_BUILD)/CMakeCache.txt || cmake -S . -B $(FUZZ_BUILD) \
+	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DZAN_FUZZ=ON \
+	    -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(FUZZ_BUILD) --target fuzzers -j $(JOBS)
+	./tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_JOBS)
 
 clean:
 	rm -rf $(BUILD)
