@@ -48,6 +48,7 @@ struct ParaState {
     int firstLineTwips = 0;
     int beforeTwips = 0;
     int afterTwips = 0;
+    std::vector<int> tabStops; // \txN, in twips
 };
 
 struct GroupState {
@@ -187,6 +188,7 @@ private:
     int skipFallback = 0; // characters of a \uN fallback still to skip
     int documentCodePage = 1252;
     int defaultFont = -1;
+    int defaultTabTwips = 720; // half an inch unless \deftab says otherwise
     std::map<int, Font> fonts;
     std::map<int, QStringDecoder> decoders;
     std::vector<QColor> colours; // invalid: the automatic colour
@@ -251,6 +253,10 @@ RtfResult Parser::run()
                 // The document's own group has closed; whatever follows (often
                 // a NUL or a line break) is not part of it.
                 flush();
+                QTextDocument *document = cursor.document();
+                QTextOption option = document->defaultTextOption();
+                option.setTabStopDistance(defaultTabTwips / 15.0);
+                document->setDefaultTextOption(option);
                 result.ok = true;
                 result.pageBackground = pageBackground;
                 return result;
@@ -643,6 +649,9 @@ void Parser::controlWord(const QByteArray &word, bool hasParam, int param)
         documentCodePage = param > 0 ? param : 1252;
     } else if (word == "deff") {
         defaultFont = param;
+    } else if (word == "deftab") {
+        if (param > 0)
+            defaultTabTwips = std::min(param, 31680);
     } else {
         // Formatting: the text so far keeps the format it was written in.
         flush();
@@ -693,6 +702,9 @@ void Parser::controlWord(const QByteArray &word, bool hasParam, int param)
             para.beforeTwips = param;
         } else if (word == "sa") {
             para.afterTwips = param;
+        } else if (word == "tx" || word == "tb") {
+            if (para.tabStops.size() < 64)
+                para.tabStops.push_back(param);
         }
         // Every other control word is a property this reader does not show.
     }
@@ -812,6 +824,20 @@ QTextBlockFormat Parser::blockFormat() const
     format.setTextIndent(pixels(para.firstLineTwips));
     format.setTopMargin(pixels(para.beforeTwips));
     format.setBottomMargin(pixels(para.afterTwips));
+    // RTF measures tab stops from the page margin; the layout measures them
+    // from where the paragraph's first line starts.
+    const int lineStart = para.leftTwips + para.firstLineTwips;
+    QList<QTextOption::Tab> tabs;
+    for (const int stop : para.tabStops) {
+        if (stop > lineStart)
+            tabs.append(QTextOption::Tab(pixels(stop - lineStart), QTextOption::LeftTab));
+    }
+    // A hanging indent (a list item, a numbered heading) has its first tab
+    // where the following lines start.
+    if (tabs.isEmpty() && para.firstLineTwips < 0 && para.leftTwips > 0)
+        tabs.append(QTextOption::Tab(pixels(-para.firstLineTwips), QTextOption::LeftTab));
+    if (!tabs.isEmpty())
+        format.setTabPositions(tabs);
     return format;
 }
 

@@ -52,6 +52,7 @@ private Q_SLOTS:
     void text();
     void formatting();
     void paragraphs();
+    void tabStops();
     void pageBackground_data();
     void pageBackground();
     void refused_data();
@@ -241,6 +242,27 @@ void TestRtfReader::paragraphs()
     QCOMPARE(block.text(), QStringLiteral("Left"));
     QCOMPARE(block.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
     QCOMPARE(block.blockFormat().leftMargin(), 0.0);
+}
+
+void TestRtfReader::tabStops()
+{
+    // Word processors write list items as bullet, tab, text with a hanging
+    // indent; the text must start where the following lines do.
+    const QByteArray rtf =
+        "{\\rtf1\\deftab360 a\\tab b\\par\\pard\\li720\\fi-360 \\'95\\tab item\\par"
+        "\\pard\\tx1440\\tx2160 x\\tab y\\par}";
+    QTextDocument document;
+    QVERIFY(readRtf(rtf, document).ok);
+    QCOMPARE(document.defaultTextOption().tabStopDistance(), 24.0);
+    QTextBlock block = document.begin();
+    QVERIFY(block.blockFormat().tabPositions().isEmpty());
+    block = block.next();
+    QCOMPARE(block.text(), QStringLiteral("\u2022\titem"));
+    QCOMPARE(block.blockFormat().tabPositions().size(), 1);
+    QCOMPARE(block.blockFormat().tabPositions().first().position, 24.0);
+    block = block.next();
+    QCOMPARE(block.blockFormat().tabPositions().size(), 2);
+    QCOMPARE(block.blockFormat().tabPositions().at(1).position, 144.0);
 }
 
 void TestRtfReader::pageBackground_data()
