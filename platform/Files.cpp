@@ -198,6 +198,13 @@ WriteResult writeFileAtomically(const QString &path, const QByteArray &bytes,
         file.cancelWriting();
         return result;
     }
+    // commit() ignores a failed flush of the buffered bytes (a full disk, the
+    // file-size limit) and would rename a truncated file over the target.
+    if (!file.flush()) {
+        result.error = describe(path, file.errorString());
+        file.cancelWriting();
+        return result;
+    }
     if (!file.commit()) {
         result.error = describe(path, file.errorString());
         return result;
