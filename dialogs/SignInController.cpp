@@ -7,6 +7,8 @@
 #include "SignInRules.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -163,15 +165,17 @@ void SignInController::clearSecretField(QLineEdit *field)
 
 QMenu *passwordContextMenu(QLineEdit *field)
 {
-    QMenu *menu = field->createStandardContextMenu();
-    const QList<QAction *> actions = menu->actions();
-    for (QAction *action : actions) {
-        const QString name = action->objectName();
-        if (name == QLatin1String("edit-cut") || name == QLatin1String("edit-copy")) {
-            menu->removeAction(action);
-            delete action;
-        }
-    }
+    // Built here rather than from the standard menu, whose Cut and Copy would
+    // only be greyed out.
+    auto *menu = new QMenu(field);
+    //% "&Paste"
+    QAction *paste = menu->addAction(qtTrId("LBLSignInPaste"), field, &QLineEdit::paste);
+    paste->setObjectName(QStringLiteral("edit-paste"));
+    paste->setEnabled(!field->isReadOnly() && !QGuiApplication::clipboard()->text().isEmpty());
+    //% "Select &All"
+    QAction *all = menu->addAction(qtTrId("LBLSignInSelectAll"), field, &QLineEdit::selectAll);
+    all->setObjectName(QStringLiteral("select-all"));
+    all->setEnabled(!field->text().isEmpty());
     return menu;
 }
 

@@ -85,8 +85,8 @@ private:
     bool m_btnClicked = false;
 };
 
-// The context menu of a password field: the standard one without Cut and
-// Copy, so the secret cannot be copied out. The caller owns the menu.
+// The context menu of a password field: Paste and Select All, with no Cut or
+// Copy, so the secret cannot be copied out. The field owns the menu.
 QMenu *passwordContextMenu(QLineEdit *field);
 
 } // namespace zan

@@ -47,5 +47,13 @@
         <source>The HTTP proxy asks for a user name and password:</source>
         <translation>The HTTP proxy asks for a user name and password:</translation>
     </message>
+    <message id="LBLSignInPaste">
+        <source>&amp;Paste</source>
+        <translation>&amp;Paste</translation>
+    </message>
+    <message id="LBLSignInSelectAll">
+        <source>Select &amp;All</source>
+        <translation>Select &amp;All</translation>
+    </message>
 </context>
 </TS>
