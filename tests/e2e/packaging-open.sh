@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# What a browser does with a zan: link, on a fresh user's desktop: install
+# into a temporary prefix, which registers the scheme; xdg-open the link,
+# which starts the launcher; accept the agreement and walk the demo's
+# dialogs; the launcher exits 0. A second xdg-open while the first runs
+# reaches the same launcher (one console launcher). Then the road of a
+# desktop with D-Bus activation: Open on a new session bus starts the
+# launcher from its service file. Finally the uninstall leaves nothing.
+# Runs under with-display.sh. Usage: packaging-open.sh BUNDLE BUILD
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "$2" && pwd)
+# shellcheck source=desktop-lib.sh
+source "$here/desktop-lib.sh"
+source_dir=$(cd "$here/../.." && pwd)
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/zan-e2e-open.XXXXXX")
+trap 'jobs -p | xargs -r kill 2>/dev/null; rm -rf "$work"' EXIT
+zan_locale C.UTF-8
+zan_private_desktop "$work"
+prefix="$work/local"
+app=com.zan.ClientLauncher
+failures=0
+check() { # check DESCRIPTION COMMAND...
+    local what=$1
+    shift
+    if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; failures=$((failures + 1)); fi
+}
+
+# --- Install: files in place, scheme registered -------------------------
+zan_install "$build" "$prefix"
+check "the launcher is on the prefix's bin" test -x "$prefix/bin/zan-client-launcher"
+check "the bundle is under lib" test -x "$prefix/lib/zan-client-launcher/Contents/Applications/ZANSelectNode"
+check "the desktop entry is valid" desktop-file-validate "$XDG_DATA_HOME/applications/$app.desktop"
+check "the desktop entry's Exec names the installed launcher" \
+    grep -qx "Exec=$prefix/bin/zan-client-launcher --open-url %u" "$XDG_DATA_HOME/applications/$app.desktop"
+check "the service file names the installed launcher" \
+    grep -qx "Exec='$prefix/bin/zan-client-launcher'" "$XDG_DATA_HOME/dbus-1/services/$app.service"
+check "zan: links are handled by the launcher" \
+    test "$(xdg-mime query default x-scheme-handler/zan)" = "$app.desktop"
+check "the desktop database lists the scheme" \
+    grep -q "x-scheme-handler/zan=$app.desktop" "$XDG_DATA_HOME/applications/mimeinfo.cache"
+metainfo_valid() {
+    appstreamcli validate --no-net --pedantic "$XDG_DATA_HOME/metainfo/$app.metainfo.xml" >/dev/null
+}
+if command -v appstreamcli >/dev/null; then
+    check "the metainfo is valid" metainfo_valid
+fi
+
+# --- The browser road: xdg-open, agreement, dialogs ---------------------
+walk_dialogs() { # walk_dialogs LOG: answers sign-in, group, node, session, message
+    local w name
+    for name in sign-in node-group node session message; do
+        w=$(zan_wait_window ZANSelectNode) || { echo "no $name dialog"; return 1; }
+        if [ "$name" = sign-in ]; then
+            # Meanwhile a second link arrives.
+            if [ -n "${second_link:-}" ]; then
+                timeout 20 xdg-open "$second_link" >>"$work/second.log" 2>&1
+                echo $? >"$work/second.status"
+            fi
+            zan_keys "$w" Tab
+            zan_type "$w" secret
+        fi
+        zan_keys "$w" Return
+        zan_wait_gone "$w" || return 1
+    done
+}
+
+log="$work/open.log"
+xdg-open "zan://e2e.example/desktop" >"$log" 2>&1 &
+opener=$!
+w=$(zan_wait_window zan-client-launcher) || true
+check "xdg-open shows the agreement" test -n "$w"
+[ -n "$w" ] && zan_keys "$w" Return
+second_link="zan://second.example/desktop"
+check "the demo's dialogs are walked" walk_dialogs
+set +e
+timeout 30 tail --pid=$opener -f /dev/null
+wait $opener
+status=$?
+set -e
+check "the launcher exits 0 (xdg-open status $status)" test "$status" = 0
+check "the second xdg-open is handed over and ends with 0" test "$(cat "$work/second.status" 2>/dev/null)" = 0
+check "one console launcher ran" test "$(grep -c 'Connecting to' "$log")" = 1
+check "the second link started nothing" bash -c "! grep -q second.example '$log'"
+check "the agreement is on record" grep -rq kZanVersionTrail "$XDG_CONFIG_HOME"
+
+# --- The D-Bus activation road: Open on a bus that reads the service file --
+activated="$work/activated.log"
+dbus-run-session -- bash -c '
+    source "$1/desktop-lib.sh"
+    gdbus call --session --dest "$2" --object-path /com/zan/ClientLauncher \
+        --method org.freedesktop.Application.Open "[\"zan://dbus.example/desktop\"]" "{}" >/dev/null
+    for name in sign-in node-group node session message; do
+        w=$(zan_wait_window ZANSelectNode) || exit 1
+        [ "$name" = sign-in ] && { zan_keys "$w" Tab; zan_type "$w" secret; }
+        zan_keys "$w" Return
+        zan_wait_gone "$w" || exit 1
+    done
+    # The activated launcher ends once its console launcher has.
+    for _ in $(seq 50); do
+        gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+            --method org.freedesktop.DBus.NameHasOwner "$2" | grep -q false && exit 0
+        sleep 0.2
+    done
+    exit 1
+' _ "$here" "$app" 2>"$activated" || true
+check "Open on the bus starts the launcher from its service file, without the agreement again" \
+    grep -q 'Connecting to dbus.example' "$activated"
+
+# --- Uninstall ----------------------------------------------------------
+"$source_dir/packaging/uninstall.sh" "$prefix" >/dev/null
+left=$(find "$prefix" -type f ! -name mimeinfo.cache ! -name '*.log' -o -type l)
+check "the uninstall leaves no file behind" test -z "$left"
+check "zan: links are no longer handled" test -z "$(xdg-mime query default x-scheme-handler/zan)"
+
+echo "$failures failure(s)"
+[ $failures = 0 ] || { echo "== launcher log"; cat "$log"; exit 1; }
