@@ -4,6 +4,7 @@
 #include "EulaPrompt.h"
 #include "InfoPlist.h"
 #include "LaunchRules.h"
+#include "MainWindow.h"
 #include "ProcessArguments.h"
 #include "ProcessExit.h"
 #include "SystemLog.h"
@@ -241,7 +242,9 @@ void AppDelegate::handleURLEvent(const std::optional<QString> &url)
             // Any local program can send an event: refuse what is not ours
             // before it reaches the console launcher's command line.
             logEntry(QStringLiteral("Refused launch URL %1: %2").arg(quoteForLog(*url), problem));
-            if (!oneEvent && !window)
+            // Ends the process unless something still needs it: a console
+            // launcher, or the main window the user is looking at.
+            if (!oneEvent && !(window && window->isVisible()))
                 exitProcess(1);
             return;
         }
@@ -357,7 +360,14 @@ std::optional<QString> AppDelegate::currentBuild() const
 
 void AppDelegate::activate()
 {
-    // The main window arrives with its own change.
+    if (!window) {
+        auto *mainWindow = new MainWindow(currentVersion(), currentBuild());
+        connect(mainWindow, &MainWindow::closed, this, &AppDelegate::mainWindowClosed);
+        window = mainWindow;
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 void AppDelegate::mainWindowClosed()

@@ -74,7 +74,8 @@ public:
     std::optional<QString> currentBuild() const;
 
     // The desktop asked for the application itself (no URL): show the main
-    // window, or raise it when it is shown already.
+    // window, or raise it when it is shown already. Closing it ends the
+    // process with status 0 unless a console launcher is running.
     void activate();
 
     // Whether a console launcher is running now.

@@ -7,9 +7,13 @@
 #include "SystemLog.h"
 #include "Translations.h"
 
+#include "MainWindow.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,6 +22,32 @@ using namespace zan;
 namespace {
 const QString helper = QStringLiteral(ZAN_TEST_HELPER);
 const QString program = QStringLiteral("/opt/zan/Contents/bin/zan-client-launcher");
+
+QList<MainWindow *> visibleMainWindows()
+{
+    QList<MainWindow *> shown;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<MainWindow *>(widget); window && window->isVisible())
+            shown.append(window);
+    }
+    return shown;
+}
+
+// Closes the main window the way a user would.
+void closeMainWindow(MainWindow *window, const QString &how)
+{
+    if (how == QLatin1String("quit button"))
+        window->quitButton()->click();
+    else if (how == QLatin1String("escape"))
+        QTest::keyClick(window, Qt::Key_Escape);
+    else if (how == QLatin1String("quit shortcut")) {
+        // Shortcuts reach the active window only, which offscreen needs told.
+        QApplication::setActiveWindow(window);
+        QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+    }
+    else
+        window->close();
+}
 
 struct RunCall {
     QString program;
@@ -48,6 +78,13 @@ private Q_SLOTS:
     void consoleLauncherNotStarted_data();
     void consoleLauncherNotStarted();
     void versionAndBuild();
+    void activateShowsOneWindow();
+    void openNeverShowsTheWindow();
+    void closingBeforeAnyUrl_data();
+    void closingBeforeAnyUrl();
+    void closingWhileConsoleLauncherRuns_data();
+    void closingWhileConsoleLauncherRuns();
+    void refusedUrlWithWindowShown();
 
 private:
     void writePlist(const QByteArray &dictBody);
@@ -90,6 +127,7 @@ void TestAppDelegate::init()
 void TestAppDelegate::cleanup()
 {
     m_delegate.reset();
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
     setLogSink({});
     setExitHandler({});
     qunsetenv("ZAN_HELPER_RECORD");
@@ -362,6 +400,94 @@ void TestAppDelegate::versionAndBuild()
     QFile::remove(m_bundle + QStringLiteral("/Contents/Info.plist"));
     QCOMPARE(m_delegate->currentVersion(), std::nullopt);
     QCOMPARE(m_delegate->currentBuild(), std::nullopt);
+}
+
+void TestAppDelegate::activateShowsOneWindow()
+{
+    setProcessArguments({program});
+    m_delegate->applicationWillFinishLaunching();
+    QVERIFY(visibleMainWindows().isEmpty()); // the program path alone shows nothing
+    m_delegate->activate();
+    QCOMPARE(visibleMainWindows().size(), 1);
+    MainWindow *window = visibleMainWindows().first();
+    m_delegate->activate(); // raised, not doubled
+    QCOMPARE(visibleMainWindows(), QList<MainWindow *>{window});
+    const QString version = window->findChild<QLabel *>(QStringLiteral("lblVersion"))->text();
+    QVERIFY2(version.contains(QLatin1String("1.2.3")) && version.contains(QLatin1String("456")),
+             qPrintable(version));
+    QVERIFY(window->quitButton()->isDefault());
+    QVERIFY(m_exits.isEmpty());
+}
+
+void TestAppDelegate::openNeverShowsTheWindow()
+{
+    useFakeRunner();
+    setProcessArguments({program});
+    m_delegate->applicationWillFinishLaunching();
+    m_delegate->handleURLEvent(QStringLiteral("zan://h"));
+    QCOMPARE(m_runs.size(), 1);
+    QVERIFY(visibleMainWindows().isEmpty());
+    QVERIFY(!m_delegate->window);
+}
+
+void TestAppDelegate::closingBeforeAnyUrl_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("quit button") << "quit button";
+    QTest::newRow("escape") << "escape";
+    QTest::newRow("quit shortcut") << "quit shortcut";
+    QTest::newRow("window closed") << "close";
+}
+
+void TestAppDelegate::closingBeforeAnyUrl()
+{
+    QFETCH(QString, how);
+    setProcessArguments({program});
+    m_delegate->applicationWillFinishLaunching();
+    m_delegate->activate();
+    MainWindow *window = visibleMainWindows().value(0);
+    QVERIFY(window);
+    closeMainWindow(window, how);
+    QCOMPARE(m_exits, QList<int>{0});
+    QVERIFY(!window->isVisible());
+}
+
+void TestAppDelegate::closingWhileConsoleLauncherRuns_data()
+{
+    closingBeforeAnyUrl_data();
+}
+
+void TestAppDelegate::closingWhileConsoleLauncherRuns()
+{
+    QFETCH(QString, how);
+    setProcessArguments({program});
+    m_delegate->applicationWillFinishLaunching();
+    m_delegate->activate();
+    m_delegate->setProcessRunner([&](const QString &, const QStringList &, const QString &) {
+        // The user closes the window while the console launcher runs.
+        closeMainWindow(visibleMainWindows().value(0), how);
+        [&] { QVERIFY(m_exits.isEmpty()); }();
+        RunOutcome outcome;
+        outcome.status = 5;
+        return outcome;
+    });
+    m_delegate->handleURLEvent(QStringLiteral("zan://h"));
+    QVERIFY(visibleMainWindows().isEmpty());
+    QCOMPARE(m_exits, QList<int>{5}); // only the console launcher's end
+}
+
+void TestAppDelegate::refusedUrlWithWindowShown()
+{
+    useFakeRunner();
+    setProcessArguments({program});
+    m_delegate->applicationWillFinishLaunching();
+    m_delegate->activate();
+    m_delegate->handleURLEvent(QStringLiteral("file:///etc/passwd"));
+    QVERIFY(m_exits.isEmpty()); // the user's window stays
+    QVERIFY(m_runs.isEmpty());
+    m_delegate->handleURLEvent(QStringLiteral("zan://h"));
+    QCOMPARE(m_runs.size(), 1);
+    QCOMPARE(visibleMainWindows().size(), 1);
 }
 
 QTEST_MAIN(TestAppDelegate)

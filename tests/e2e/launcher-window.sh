@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# The launcher's main window under Xvfb and a private session bus:
+# Activate shows it once (a second Activate raises the same window), Open
+# alone never shows it, Quit ends the process with 0 before any URL, and
+# closing it while a console launcher runs leaves the process running.
+# With ZAN_WINDOW_SHOT=FILE a picture of the window is saved there.
+# Usage (under with-display.sh): launcher-window.sh BUNDLE_DIR BUILD_DIR
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/launcher-lib.sh"
+command -v gdbus >/dev/null || fail "gdbus is not installed (package libglib2.0-bin)"
+
+work=$(mktemp -d)
+launcher_pid=
+cleanup() {
+    [ -n "$launcher_pid" ] && kill "$launcher_pid" 2>/dev/null || true
+    [ -n "${KEEP:-}" ] && cat "$work/log" >&2
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+bundle="$work/Zan Client Launcher"
+make_bundle "$1" "$bundle"
+cat >"$bundle/Contents/Applications/zanlauncher" <<'FAKE'
+#!/bin/sh
+echo "$@" >>"$ZAN_E2E_RECORD"
+read -r status <"$ZAN_E2E_RELEASE"
+exit "$status"
+FAKE
+chmod +x "$bundle/Contents/Applications/zanlauncher"
+accept_agreement "$bundle" "$work/config"
+export ZAN_E2E_RECORD="$work/record" ZAN_E2E_RELEASE="$work/release"
+: >"$work/log"
+
+app=com.zan.ClientLauncher
+call() {
+    gdbus call --session --dest "$app" --object-path /com/zan/ClientLauncher \
+        --method "org.freedesktop.Application.$1" "${@:2}" >/dev/null
+}
+windows() { xdotool search --onlyvisible --pid "$launcher_pid" 2>/dev/null || true; }
+window_count() { windows | grep -c . || true; }
+one_window() { [ "$(window_count)" = 1 ]; }
+no_window() { [ "$(window_count)" = 0 ]; }
+recorded() { grep -qxF "$1" "$work/record" 2>/dev/null; }
+
+start() {
+    rm -f "$work/record" "$work/release"
+    mkfifo "$work/release"
+    "$bundle/Contents/bin/zan-client-launcher" 2>>"$work/log" &
+    launcher_pid=$!
+    gdbus wait --session --timeout 60 "$app" || fail "the launcher did not take its bus name"
+}
+finish() {
+    local status=0
+    wait "$launcher_pid" || status=$?
+    launcher_pid=
+    [ "$status" = "$1" ] || fail "launcher ended with $status, expected $1"
+}
+focus_and_press() {
+    xdotool windowfocus --sync "$(windows | head -n 1)" 2>/dev/null || true
+    xdotool key "$1"
+}
+
+# Activate shows the window, once; Quit ends with 0 before any URL.
+start
+no_window || fail "a start with the program path alone showed a window"
+call Activate '{}'
+wait_for "the main window" one_window
+if [ -n "${ZAN_WINDOW_SHOT:-}" ]; then
+    sleep 0.5 # let the window paint before the picture
+    import -window root "$ZAN_WINDOW_SHOT"
+fi
+call Activate '{}'
+one_window || fail "a second Activate showed another window"
+focus_and_press Return # Quit is the default button
+finish 0
+
+# Open alone never shows the window.
+start
+call Open "['zan://open.example/']" '{}'
+wait_for "the console launcher" recorded "zan://open.example/"
+no_window || fail "Open showed the main window"
+echo 0 >"$work/release"
+finish 0
+
+# Closing the window while the console launcher runs leaves the process.
+start
+call Activate '{}'
+wait_for "the main window" one_window
+call Open "['zan://run.example/']" '{}'
+wait_for "the console launcher" recorded "zan://run.example/"
+one_window || fail "the window went when the URL arrived"
+focus_and_press Escape
+wait_for "the main window to close" no_window
+kill -0 "$launcher_pid" || fail "closing the window ended the launcher"
+echo 5 >"$work/release"
+finish 5
+echo "PASS: Activate shows one window, Open none, Quit ends with 0, a close leaves a run alone"
