@@ -44,6 +44,13 @@ set +e
 "${run[@]}" "$here/demo-play.sh" "$mode" "$url" "$work/launcher.log" "${out:-}"
 status=$?
 set -e
+if [ "$mode" = headless ]; then
+    # The launcher's main window, as the desktop shows it when the user
+    # starts the application from its menu.
+    ZAN_WINDOW_SHOT="$out/launcher-main-window.png" "$here/with-display.sh" \
+        "$here/launcher-window.sh" "$build/bundle" "$build" >/dev/null 2>&1 ||
+        echo "demo: the main window picture could not be taken" >&2
+fi
 echo
 echo "== Log entries"
 grep -v 'dbus-daemon\[' "$work/launcher.log" || true
