@@ -68,7 +68,7 @@ call Activate '{}'
 wait_for "the main window" one_window
 if [ -n "${ZAN_WINDOW_SHOT:-}" ]; then
     sleep 0.5 # let the window paint before the picture
-    import -window root "$ZAN_WINDOW_SHOT"
+    import -window "$(windows | head -n 1)" "$ZAN_WINDOW_SHOT"
 fi
 call Activate '{}'
 one_window || fail "a second Activate showed another window"
