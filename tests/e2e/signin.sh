@@ -28,12 +28,12 @@ open_dialog() {
     xdotool windowfocus --sync "$window"
 }
 
-# finish: waits for the program and prints its status.
+# finish: waits for the program and sets status to its exit status. Not run
+# in a subshell: only this shell can wait for its child.
 finish() {
-    local status=0
+    status=0
     wait "$pid" || status=$?
     pid=
-    echo "$status"
 }
 
 base64_of() { printf '%s' "$1" | base64 -w 0; }
@@ -52,7 +52,7 @@ for option in -Auth -ProxyAuth; do
     xdotool key Tab
     xdotool type --delay 20 'p@ss w0rd!'
     xdotool key Return
-    status=$(finish)
+    finish
     [ "$status" = 0 ] || fail "$option: Enter gave status $status"
     [ "$(cat "$file")" = "$(base64_of 'alice:p@ss w0rd!')" ] ||
         fail "$option: file holds '$(cat "$file")'"
@@ -65,7 +65,7 @@ for option in -Auth -ProxyAuth; do
     xdotool key Tab
     xdotool type --delay 20 'pw'
     xdotool key Return
-    status=$(finish)
+    finish
     [ "$status" = 0 ] || fail "$option: Enter with the offered name gave status $status"
     [ "$(cat "$file")" = "$(base64_of 'olduser:pw')" ] ||
         fail "$option: offered name gave '$(cat "$file")'"
@@ -79,7 +79,7 @@ for option in -Auth -ProxyAuth; do
     xdotool key Tab
     xdotool type --delay 20 'secret'
     xdotool key Escape
-    status=$(finish)
+    finish
     [ "$status" = 1 ] || fail "$option: Escape gave status $status"
     cmp -s "$file" "$work/before" || fail "$option: Escape changed the file"
     [ "$(stat -c %a "$file")" = 644 ] || fail "$option: Escape changed the file mode"
