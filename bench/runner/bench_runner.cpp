@@ -60,6 +60,7 @@ bool copyFile(const std::string &from, const std::string &to)
 
 struct Run {
     double seconds = 0;
+    double cpuSeconds = 0; // user and system time of the launcher and its children
     long maxRssKiB = 0;
     int status = -1;
 };
@@ -88,6 +89,8 @@ Run runProgram(const std::vector<std::string> &args, int errFd)
     }
     run.seconds = now() - start;
     run.maxRssKiB = usage.ru_maxrss;
+    run.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                     double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return run;
 }
@@ -168,8 +171,9 @@ int main()
 
     const std::string logPath = temp + "/log";
     int failures = 0;
-    std::printf("| run | lines | s | lines/s | MB/s | peak MiB | entries | cat s | cat MB/s |\n");
-    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf(
+        "| run | lines | s | CPU s | lines/s | MB/s | peak MiB | entries | cat s | cat MB/s |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     struct Case {
         const char *name;
         std::vector<std::string> params;
@@ -197,8 +201,8 @@ int main()
             catCommand += " " + quote(p);
         catCommand += " | cat > " + quote(temp + "/cat");
         const double catSeconds = shellSeconds(catCommand);
-        std::printf("| %s | %lld | %.2f | %.0f | %.0f | %.1f | %lld | %.2f | %.0f |\n", c.name,
-                    c.lines, run.seconds, double(c.lines) / run.seconds,
+        std::printf("| %s | %lld | %.2f | %.2f | %.0f | %.0f | %.1f | %lld | %.2f | %.0f |\n",
+                    c.name, c.lines, run.seconds, run.cpuSeconds, double(c.lines) / run.seconds,
                     double(c.bytes) / 1e6 / run.seconds, double(run.maxRssKiB) / 1024.0, entries,
                     catSeconds, double(c.bytes) / 1e6 / catSeconds);
         if (run.status != 0 || entries != c.entries) {
