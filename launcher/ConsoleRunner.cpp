@@ -98,6 +98,18 @@ std::optional<RunOutcome> ConsoleRunner::start(const QString &program, const QSt
         const int error = errno;
         return notStarted(error, errnoText(error));
     }
+    // With standard streams closed, the pipe may get their numbers; keep it
+    // above them so that the dup2 onto standard output cannot be a no-op that
+    // leaves the descriptor to close on exec.
+    for (int &fd : fds) {
+        if (fd <= STDERR_FILENO) {
+            const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+            if (moved >= 0) {
+                ::close(fd);
+                fd = moved;
+            }
+        }
+    }
     m_cancelFd = ::eventfd(0, EFD_CLOEXEC);
     if (m_cancelFd < 0) {
         const int error = errno;
