@@ -51,7 +51,7 @@ uninstall:
 	./packaging/uninstall.sh "$(PREFIX)"
 
 deb: build
-	cd $(BUILD) && cpack -G DEB
+	cd $(BUILD) && cpack -G DEB -B deb
 	@ls $(BUILD)/deb/*.deb
 
 bench: build
@@ -69,6 +69,12 @@ fuzz: deps
 	    -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(FUZZ_BUILD) --target fuzzers -j $(JOBS)
 	./tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_JOBS)
+
+# Every path of the dialog program under valgrind (a few minutes; not part
+# of make test).
+check-memory: configure
+	cmake --build $(BUILD) --target dialogs_memory_driver -j $(JOBS)
+	./tests/memory/check-memory.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

@@ -15,6 +15,9 @@ if(NOT zan_gzip_status EQUAL 0)
 endif()
 install(FILES debian/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
         DESTINATION ${ZAN_DOC_DIR})
+execute_process(COMMAND gzip -9 -n -c ${CMAKE_CURRENT_SOURCE_DIR}/zan-client-launcher.1
+                OUTPUT_FILE ${CMAKE_CURRENT_BINARY_DIR}/zan-client-launcher.1.gz)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zan-client-launcher.1.gz DESTINATION share/man/man1)
 
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "${ZAN_PACKAGE_NAME}")
@@ -23,11 +26,12 @@ set(CPACK_PACKAGE_VENDOR "Zan")
 set(CPACK_PACKAGE_CONTACT "Zan developers <developers@zan.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "launcher for Zan remote sessions from web links")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Zan remote-session client: desktop side. A web browser hands zan: links to the \
-launcher, which shows the license agreement once per version and starts the \
-console launcher; the dialog program asks for the sign-in and lets the user \
-choose a node group, a node and a session.")
+    "The desktop side of the Zan remote-session client. A web browser hands zan:
+links to the launcher, which shows the license agreement once per version and
+starts the console launcher; the dialog program asks for the sign-in and lets
+the user choose a node group, a node and a session.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+set(CPACK_INSTALL_PREFIX "/usr")
 # The staging root is DESTDIR, so the installation sees /usr as its prefix:
 # the desktop entry and the service file name /usr/bin/zan-client-launcher
 # and the registration meant for direct installations stays off.
@@ -44,6 +48,5 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # default-application list.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "desktop-file-utils")
-set(CPACK_OUTPUT_FILE_PREFIX "${CMAKE_BINARY_DIR}/deb")
 set(CPACK_THREADS 2)
 include(CPack)

@@ -37,6 +37,7 @@ remove "$prefix/share/icons/hicolor/scalable/apps/$app_id.svg"
 remove "$prefix/share/metainfo/$app_id.metainfo.xml"
 remove "$prefix/share/doc/zan-client-launcher/copyright"
 remove "$prefix/share/doc/zan-client-launcher/changelog.gz"
+remove "$prefix/share/man/man1/zan-client-launcher.1.gz"
 rmdir -- "$prefix/share/doc/zan-client-launcher" 2>/dev/null || true
 
 # The user's choice of handler names a desktop entry that is gone now.
