@@ -592,6 +592,9 @@ void Parser::controlWord(const QByteArray &word, bool hasParam, int param)
     if (word != "u" && takeFallback())
         return;
     const bool on = !hasParam || param != 0;
+    // Lengths beyond 22 inches are no page's; clamping them keeps the
+    // arithmetic on indents and tab stops far from overflow.
+    const int twips = std::clamp(param, -31680, 31680);
 
     if (word == "fonttbl") {
         setDestination(Destination::FontTable);
@@ -693,18 +696,18 @@ void Parser::controlWord(const QByteArray &word, bool hasParam, int param)
         } else if (word == "qj") {
             para.alignment = Qt::AlignJustify;
         } else if (word == "li") {
-            para.leftTwips = param;
+            para.leftTwips = twips;
         } else if (word == "ri") {
-            para.rightTwips = param;
+            para.rightTwips = twips;
         } else if (word == "fi") {
-            para.firstLineTwips = param;
+            para.firstLineTwips = twips;
         } else if (word == "sb") {
-            para.beforeTwips = param;
+            para.beforeTwips = twips;
         } else if (word == "sa") {
-            para.afterTwips = param;
+            para.afterTwips = twips;
         } else if (word == "tx" || word == "tb") {
             if (para.tabStops.size() < 64)
-                para.tabStops.push_back(param);
+                para.tabStops.push_back(twips);
         }
         // Every other control word is a property this reader does not show.
     }
@@ -815,7 +818,7 @@ QTextBlockFormat Parser::blockFormat() const
 {
     // Twips are twentieths of a point; the document lays out in pixels of a
     // 96 dpi screen, fifteen twips each.
-    const auto pixels = [](int twips) { return std::clamp(twips, -31680, 31680) / 15.0; };
+    const auto pixels = [](int twips) { return twips / 15.0; };
     const ParaState &para = group.para;
     QTextBlockFormat format;
     format.setAlignment(para.alignment);
