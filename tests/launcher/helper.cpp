@@ -75,7 +75,10 @@ int main(int argc, char **argv)
             ::pause();
     }
     if (mode == "signal") {
-        std::raise(std::atoi(arg.c_str()));
+        // Sanitizers install handlers for crash signals; die the plain way.
+        const int signal = std::atoi(arg.c_str());
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
         return 73;
     }
     if (mode == "orphan") {
