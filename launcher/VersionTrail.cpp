@@ -28,6 +28,24 @@ std::optional<QStringList> readList(QSettings &settings, const QString &key)
         return std::nullopt;
     }
 }
+
+void appendMissing(QStringList &to, const QStringList &from)
+{
+    for (const QString &entry : from) {
+        if (!to.contains(entry))
+            to.append(entry);
+    }
+}
+
+// The stored lists, followed by what the working copy has that they lack.
+VersionTrail mergeTrails(const VersionTrail &stored, const VersionTrail &working)
+{
+    VersionTrail merged = stored;
+    appendMissing(merged.versions, working.versions);
+    appendMissing(merged.builds, working.builds);
+    appendMissing(merged.accepted, working.accepted);
+    return merged;
+}
 } // namespace
 
 QVariantMap VersionTrail::toVariantMap() const
@@ -122,6 +140,13 @@ EulaCheck checkEula(QSettings &settings, const std::optional<QString> &version,
     // next time, which is the safe side.
     if (version) {
         check.workingCopy.accepted.append(*version);
+        // The prompt may have stood open for minutes while another launcher
+        // recorded something; the lists only ever grow, so keep what it
+        // added rather than writing over it.
+        settings.sync();
+        const StoredTrail now = readVersionTrail(settings);
+        if (now.trail && (!stored.trail || *now.trail != *stored.trail))
+            check.workingCopy = mergeTrails(*now.trail, check.workingCopy);
         const QString error = storeVersionTrail(settings, check.workingCopy);
         if (!error.isEmpty())
             check.problems.append(error);

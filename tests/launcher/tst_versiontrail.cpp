@@ -58,6 +58,7 @@ private Q_SLOTS:
     void onlyAcceptAccepts();
     void missingVersionOrBuild();
     void unwritableSettings();
+    void changedWhileAsking();
 
 private:
     std::unique_ptr<QSettings> openSettings() const
@@ -374,6 +375,26 @@ void TestVersionTrail::unwritableSettings()
     QCOMPARE(check.outcome, EulaOutcome::Accepted);
     QCOMPARE(check.problems.size(), 1);
     QVERIFY(check.problems.first().contains(QStringLiteral("trail.conf")));
+}
+
+void TestVersionTrail::changedWhileAsking()
+{
+    writeBytes(m_path, trailIni("1.0.0", "100", "@Invalid()"));
+    // Another launcher accepts 1.1.0 while this one's prompt is open; what it
+    // stored stays, and this acceptance is added after it.
+    const EulaCheck check =
+        checkEula(*openSettings(), QStringLiteral("1.0.0"), QStringLiteral("101"), [this] {
+            QSettings other(m_path, QSettings::IniFormat);
+            storeVersionTrail(other, VersionTrail{{"1.0.0", "1.1.0"}, {"100", "110"}, {"1.1.0"}});
+            return kEulaAccept;
+        });
+    QCOMPARE(check.outcome, EulaOutcome::Accepted);
+    const StoredTrail stored = readVersionTrail(*openSettings());
+    QVERIFY(stored.trail.has_value());
+    QCOMPARE(stored.trail->versions, (QStringList{"1.0.0", "1.1.0"}));
+    QCOMPARE(stored.trail->builds, (QStringList{"100", "110", "101"}));
+    QCOMPARE(stored.trail->accepted, (QStringList{"1.1.0", "1.0.0"}));
+    QCOMPARE(check.workingCopy, *stored.trail);
 }
 
 QTEST_GUILESS_MAIN(TestVersionTrail)
