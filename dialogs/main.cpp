@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // ZANSelectNode: one run, one modal dialog, an answer in a file and a status.
 #include "AppDelegate.h"
+#include "InfoOptions.h"
 #include "ProcessArguments.h"
 #include "ProcessExit.h"
 #include "SystemLog.h"
@@ -11,6 +12,9 @@
 int main(int argc, char **argv)
 {
     zan::saveProcessArguments(argc, argv);
+    // Answered before Qt starts, so it needs no display.
+    if (const std::optional<int> status = zan::answerInfoRequest(zan::processArguments()))
+        return *status;
     zan::openSystemLog("ZANSelectNode");
 
     // Qt sees only the program name: options such as -style or -reverse are
