@@ -50,10 +50,10 @@ EulaPrompt::EulaPrompt(QWidget *parent) : QDialog(parent)
     m_lblLoadError->hide();
 
     auto *buttons = new QDialogButtonBox(this);
-    //% "Accept"
+    //% "&Accept"
     m_btnAccept = buttons->addButton(qtTrId("LBLEULAAccept"), QDialogButtonBox::AcceptRole);
     m_btnAccept->setObjectName(QStringLiteral("btnAccept"));
-    //% "Cancel"
+    //% "&Cancel"
     m_btnCancel = buttons->addButton(qtTrId("LBLEULACancel"), QDialogButtonBox::RejectRole);
     m_btnCancel->setObjectName(QStringLiteral("btnCancel"));
     m_btnAccept->setDefault(true);

@@ -12,12 +12,12 @@
         <translation>License agreement</translation>
     </message>
     <message id="LBLEULAAccept">
-        <source>Accept</source>
-        <translation>Accept</translation>
+        <source>&amp;Accept</source>
+        <translation>&amp;Accept</translation>
     </message>
     <message id="LBLEULACancel">
-        <source>Cancel</source>
-        <translation>Cancel</translation>
+        <source>&amp;Cancel</source>
+        <translation>&amp;Cancel</translation>
     </message>
     <message id="MESGEULANotLoaded">
         <source>The license agreement could not be loaded.</source>

@@ -72,8 +72,8 @@ void TestEulaPrompt::showsTheAgreement()
     const RtfResult result = prompt.loadAgreement(agreementPath);
     QVERIFY2(result.ok, qPrintable(result.error));
 
-    QCOMPARE(prompt.acceptButton()->text(), QStringLiteral("Accept"));
-    QCOMPARE(prompt.cancelButton()->text(), QStringLiteral("Cancel"));
+    QCOMPARE(prompt.acceptButton()->text(), QStringLiteral("&Accept"));
+    QCOMPARE(prompt.cancelButton()->text(), QStringLiteral("&Cancel"));
     QVERIFY(prompt.acceptButton()->isDefault());
     QVERIFY(prompt.acceptButton()->isEnabled());
     QVERIFY(!prompt.windowTitle().isEmpty());
