@@ -23,6 +23,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 
 namespace {
@@ -207,6 +208,11 @@ void TestSignInDialogs::serverPanelOpens()
     QCOMPARE(nextTabStop(first), child<QLineEdit>(dialog, "tfPassword"));
     QCOMPARE(nextTabStop(nextTabStop(first)), child<QRadioButton>(dialog, "radioBasicAuth"));
     QVERIFY(!controller.btnClicked());
+    // No core file can catch the password typed into the panel.
+    struct rlimit core {};
+    QCOMPARE(::getrlimit(RLIMIT_CORE, &core), 0);
+    QCOMPARE(core.rlim_cur, rlim_t(0));
+    QCOMPARE(::prctl(PR_GET_DUMPABLE, 0, 0, 0, 0), 0);
     QCOMPARE(controller.strUserCredential(), QString());
     QCOMPARE(controller.strApiCredential(), QString());
     QCOMPARE(controller.strKerberosCredential(), QString());
