@@ -169,6 +169,50 @@ private Q_SLOTS:
         QCOMPARE(qtTrId(id.toUtf8().constData()), expected);
     }
 
+    // The panels' texts: uic may look a text up by its ID or, as uic 6.4
+    // does, by its English wording; both must give the same translation.
+    void panels_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QString>("text");
+        const QDir dialogs(QStringLiteral(ZAN_SOURCE_DIR "/dialogs"));
+        const QStringList panels = dialogs.entryList({QStringLiteral("*.ui")}, QDir::Files);
+        QVERIFY(!panels.isEmpty());
+        for (const QString &panel : panels) {
+            QFile file(dialogs.filePath(panel));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QXmlStreamReader xml(&file);
+            while (!xml.atEnd()) {
+                xml.readNext();
+                if (!xml.isStartElement() || xml.name() != QLatin1String("string"))
+                    continue;
+                const QString id = xml.attributes().value(QLatin1String("id")).toString();
+                const bool notr =
+                    xml.attributes().value(QLatin1String("notr")) == QLatin1String("true");
+                const QString text = xml.readElementText();
+                if (id.isEmpty() || notr)
+                    continue;
+                for (const char *locale : {"en_US", "de_DE", "ja_JP"})
+                    QTest::addRow("%s %s %s", qPrintable(panel), qPrintable(id), qPrintable(locale))
+                        << QString::fromLatin1(locale) << id << text;
+            }
+            QVERIFY2(!xml.hasError(), qPrintable(panel));
+        }
+    }
+    void panels()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, id);
+        QFETCH(QString, text);
+        zan::installTranslations(QLocale(locale));
+        const QString byId = qtTrId(id.toUtf8().constData());
+        QVERIFY2(byId != id, "no translation for the ID");
+        QCOMPARE(qtTrId(text.toUtf8().constData()), byId);
+        if (locale.startsWith("en"))
+            QCOMPARE(byId, text);
+    }
+
     // Built from catalogues of this test only: the German one leaves one ID
     // untranslated.
     void missingTranslationShowsEnglish_data()
