@@ -89,7 +89,10 @@ QString storeVersionTrail(QSettings &settings, const VersionTrail &trail)
         return QStringLiteral("The version trail could not be written to %1.")
             .arg(settings.fileName());
     case QSettings::FormatError:
-        return QStringLiteral("The version trail was not written: %1 is not a valid settings file.")
+        // The status stays from reading a file with lines it could not parse;
+        // sync writes the file all the same, those lines re-encoded.
+        return QStringLiteral("The settings file %1 held lines that could not be read; it was "
+                              "written anew with the version trail.")
             .arg(settings.fileName());
     }
     return QString();
@@ -118,6 +121,10 @@ EulaCheck checkEula(QSettings &settings, const std::optional<QString> &version,
 {
     EulaCheck check;
     const StoredTrail stored = readVersionTrail(settings);
+    if (settings.status() == QSettings::FormatError)
+        check.problems.append(
+            QStringLiteral("The settings file %1 held lines that could not be read.")
+                .arg(settings.fileName()));
     if (!stored.problem.isEmpty())
         check.problems.append(stored.problem);
     if (!version)
