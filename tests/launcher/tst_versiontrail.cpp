@@ -59,6 +59,7 @@ private Q_SLOTS:
     void missingVersionOrBuild();
     void unwritableSettings();
     void changedWhileAsking();
+    void unreadableLinesAreReported();
 
 private:
     std::unique_ptr<QSettings> openSettings() const
@@ -395,6 +396,19 @@ void TestVersionTrail::changedWhileAsking()
     QCOMPARE(stored.trail->builds, (QStringList{"100", "110", "101"}));
     QCOMPARE(stored.trail->accepted, (QStringList{"1.1.0", "1.0.0"}));
     QCOMPARE(check.workingCopy, *stored.trail);
+}
+
+void TestVersionTrail::unreadableLinesAreReported()
+{
+    writeBytes(m_path, QByteArray("\xff\xfe\0\x01garbage\x80\x81=\n[[", 16));
+    const EulaCheck check = checkEula(*openSettings(), QStringLiteral("1.0.0"),
+                                      QStringLiteral("100"), [] { return kEulaAccept; });
+    QCOMPARE(check.outcome, EulaOutcome::Accepted);
+    QVERIFY(!check.problems.isEmpty());
+    QVERIFY(check.problems.first().contains(QStringLiteral("could not be read")));
+    const StoredTrail stored = readVersionTrail(*openSettings());
+    QVERIFY(stored.trail.has_value());
+    QCOMPARE(stored.trail->accepted, QStringList{"1.0.0"});
 }
 
 QTEST_GUILESS_MAIN(TestVersionTrail)
