@@ -6,9 +6,19 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 font=/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf
-convert -size 420x72 gradient:'#123a63-#1d7a8c' -rotate -90 -resize 420x72\! \
-    -fill '#ffffff' -stroke none \
-    -draw "roundrectangle 20,18 56,54 8,8" \
-    -fill '#1d5f80' -draw "polygon 28,26 48,26 30,46 48,46 48,48 26,48 44,28 28,28" \
-    -fill '#ffffff' -font "$font" -pointsize 34 -annotate +70+49 'Zan' \
-    -depth 8 -strip -define png:exclude-chunks=date,time zan-header.png
+# One picture per scale: Qt takes zan-header@2x.png on a screen of twice the
+# resolution, so the banner stays sharp there.
+draw() {
+    local s=$1 out=$2
+    convert -size $((420 * s))x$((72 * s)) gradient:'#123a63-#1d7a8c' -rotate -90 \
+        -resize $((420 * s))x$((72 * s))\! \
+        -fill '#ffffff' -stroke none \
+        -draw "roundrectangle $((20 * s)),$((18 * s)) $((56 * s)),$((54 * s)) $((8 * s)),$((8 * s))" \
+        -fill '#1d5f80' \
+        -draw "polygon $(for p in 28,26 48,26 30,46 48,46 48,48 26,48 44,28 28,28; do
+            echo -n "$((${p%,*} * s)),$((${p#*,} * s)) "; done)" \
+        -fill '#ffffff' -font "$font" -pointsize $((34 * s)) -annotate +$((70 * s))+$((49 * s)) 'Zan' \
+        -depth 8 -strip -define png:exclude-chunks=date,time "$out"
+}
+draw 1 zan-header.png
+draw 2 zan-header@2x.png

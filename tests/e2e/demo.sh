@@ -33,7 +33,7 @@ if [ -z "${ZAN_DEMO_HEADLESS:-}" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND
     mode=interactive
     run=(dbus-run-session --)
 else
-    out="$build/demo/$language"
+    out="$build/demo/$language${QT_SCALE_FACTOR:+-x$QT_SCALE_FACTOR}"
     rm -rf "$out"
     mkdir -p "$out"
     echo "No display: running under Xvfb, pictures go to $out (language: $language)."
