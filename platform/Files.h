@@ -62,8 +62,8 @@ struct WriteResult {
 WriteResult writeFileAtomically(const QString &path, const QByteArray &bytes,
                                 std::optional<QFileDevice::Permissions> permissions = {});
 
-// Removes a file or a symbolic link itself; never a folder. Returns whether
-// something was removed.
+// Removes a regular file or a symbolic link itself; never a folder, a FIFO or
+// a device. Returns whether something was removed.
 bool removeFile(const QString &path);
 
 } // namespace zan

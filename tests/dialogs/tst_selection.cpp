@@ -20,6 +20,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using zantest::num;
 using zantest::record;
 using zantest::str;
@@ -96,6 +98,8 @@ private Q_SLOTS:
     void cancel_data();
     void cancel();
     void cancelNeverRemovesFolder();
+    void cancelNeverRemovesFifo();
+    void enterOnFocusedCancelCancels();
     void cancelRemovesLinkNotTarget();
     void doubleClickChooses();
     void unwritableFolderKeepsList();
@@ -398,6 +402,31 @@ void TestSelection::cancelNeverRemovesFolder()
     QTest::mouseClick(button("btnCancel"), Qt::LeftButton);
     QCOMPARE(m_capture->exitStatus(), 255);
     QVERIFY(QFile::exists(folder + "/inner/keep"));
+}
+
+void TestSelection::cancelNeverRemovesFifo()
+{
+    const QString fifo = m_dir->filePath("fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    zan::setProcessArguments({program, "-SelectNodeFile", fifo});
+    m_controller = makeController(Node);
+    m_controller->window()->show();
+    QTest::mouseClick(button("btnCancel"), Qt::LeftButton);
+    QCOMPARE(m_capture->exitStatus(), 255);
+    QVERIFY(QFileInfo(fifo).exists());
+}
+
+// Enter activates the button that has the focus: a user who tabs to Cancel
+// and presses Enter must not have a record chosen for them.
+void TestSelection::enterOnFocusedCancelCancels()
+{
+    zan::SelectionController *controller = open(Node, threeNodes);
+    QPushButton *cancel = button("btnCancel");
+    cancel->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(cancel, Qt::Key_Return);
+    QCOMPARE(m_capture->exitStatus(), 255);
+    QVERIFY(!QFile::exists(m_listPath));
+    Q_UNUSED(controller);
 }
 
 void TestSelection::cancelRemovesLinkNotTarget()
