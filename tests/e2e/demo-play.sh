@@ -27,9 +27,10 @@ fail() {
 
 # The agreement, from the launcher.
 w=$(zan_wait_window zan-client-launcher) || fail "the agreement did not appear"
+pid=$(zan_window_pid "$w")
 zan_shot "$w" "$out/1-agreement.png"
 zan_keys "$w" Return
-zan_wait_gone "$w" || fail "the agreement stayed"
+zan_wait_gone "$w" "$pid" || fail "the agreement stayed"
 
 # The dialogs, one process each, started by the console launcher. Each is
 # gone before the next is looked for (a new one may get the same window id).
@@ -37,9 +38,11 @@ step() {
     local name=$1
     shift
     w=$(zan_wait_window ZANSelectNode) || fail "no $name dialog"
+    local pid
+    pid=$(zan_window_pid "$w")
     zan_shot "$w" "$out/$name.png"
     "$@"
-    zan_wait_gone "$w" || fail "the $name dialog stayed"
+    zan_wait_gone "$w" "$pid" || fail "the $name dialog stayed"
 }
 press() { zan_keys "$w" "$@"; }
 sign_in() {

@@ -89,12 +89,23 @@ zan_wait_window() {
     return 1
 }
 
-# zan_wait_gone ID [SECONDS]: waits until the window is no longer visible.
+# zan_window_pid ID: the process that shows the window.
+zan_window_pid() {
+    xdotool getwindowpid "$1" 2>/dev/null || echo 0
+}
+
+# zan_wait_gone ID PID [SECONDS]: waits until process PID no longer shows
+# window ID. Take PID before answering the window: the next program's window
+# may get the same id as soon as this one has gone, so the window counts as
+# gone too when another process owns that id now.
 zan_wait_gone() {
-    local id=$1 seconds=${2:-30}
-    local deadline=$((SECONDS + seconds))
+    local id=$1 pid=$2 seconds=${3:-30}
+    local deadline=$((SECONDS + seconds)) owner
     while [ $SECONDS -lt $deadline ]; do
+        [ "$pid" != 0 ] && ! kill -0 "$pid" 2>/dev/null && return 0
         xwininfo -id "$id" 2>/dev/null | grep -q 'IsViewable' || return 0
+        owner=$(xdotool getwindowpid "$id" 2>/dev/null) || return 0
+        [ "$owner" = "$pid" ] || return 0
         sleep 0.2
     done
     echo "Window $id is still shown after ${seconds}s" >&2
@@ -106,16 +117,40 @@ zan_shot() {
     import -window "$1" "$2" 2>/dev/null || import -window root "$2"
 }
 
+# zan_focus ID: gives the window the keyboard and waits until it has it
+# (a busy machine may take a moment; keys sent before would go elsewhere).
+zan_focus() {
+    local id=$1 attempt
+    for attempt in 1 2 3 4 5 6 7 8 9 10; do
+        xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id" 2>/dev/null
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] && return 0
+        sleep 0.3
+    done
+    echo "Window $id does not take the keyboard" >&2
+    return 1
+}
+
 # zan_keys ID KEY...: gives the window the keyboard, then presses the keys.
 zan_keys() {
     local id=$1
     shift
-    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+    zan_focus "$id"
     xdotool key --clearmodifiers --delay 60 "$@"
 }
 
 # zan_type ID TEXT: gives the window the keyboard, then types the text.
 zan_type() {
-    xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
+    zan_focus "$1"
     xdotool type --clearmodifiers --delay 30 "$2"
+}
+
+# zan_kill_tree PID: ends a process and everything it started, children
+# first (a program left waiting by a failed step would otherwise hold the
+# test until its timeout).
+zan_kill_tree() {
+    local child
+    for child in $(pgrep -P "$1" 2>/dev/null); do
+        zan_kill_tree "$child"
+    done
+    kill "$1" 2>/dev/null || true
 }

@@ -50,9 +50,10 @@ fi
 
 # --- The browser road: xdg-open, agreement, dialogs ---------------------
 walk_dialogs() { # walk_dialogs LOG: answers sign-in, group, node, session, message
-    local w name
+    local w pid name
     for name in sign-in node-group node session message; do
-        w=$(zan_wait_window ZANSelectNode) || { echo "no $name dialog"; return 1; }
+        w=$(zan_wait_window ZANSelectNode) || { walk_failed "no $name dialog"; return 1; }
+        pid=$(zan_window_pid "$w")
         if [ "$name" = sign-in ]; then
             # Meanwhile a second link arrives.
             if [ -n "${second_link:-}" ]; then
@@ -63,8 +64,12 @@ walk_dialogs() { # walk_dialogs LOG: answers sign-in, group, node, session, mess
             zan_type "$w" secret
         fi
         zan_keys "$w" Return
-        zan_wait_gone "$w" || return 1
+        zan_wait_gone "$w" "$pid" || { walk_failed "the $name dialog stayed"; return 1; }
     done
+}
+walk_failed() { # the screen as it was, for whoever reads the failure
+    echo "$1; the screen is in $build/packaging-open-failure.png"
+    import -window root "$build/packaging-open-failure.png" 2>/dev/null
 }
 
 log="$work/open.log"
@@ -72,11 +77,16 @@ xdg-open "zan://e2e.example/desktop" >"$log" 2>&1 &
 opener=$!
 w=$(zan_wait_window zan-client-launcher) || true
 check "xdg-open shows the agreement" test -n "$w"
-[ -n "$w" ] && zan_keys "$w" Return
+if [ -n "$w" ]; then
+    pid=$(zan_window_pid "$w")
+    zan_keys "$w" Return
+    zan_wait_gone "$w" "$pid" 5 || true
+fi
 second_link="zan://second.example/desktop"
 check "the demo's dialogs are walked" walk_dialogs
 set +e
 timeout 30 tail --pid=$opener -f /dev/null
+kill -0 $opener 2>/dev/null && zan_kill_tree $opener
 wait $opener
 status=$?
 set -e
@@ -94,9 +104,10 @@ dbus-run-session -- bash -c '
         --method org.freedesktop.Application.Open "[\"zan://dbus.example/desktop\"]" "{}" >/dev/null
     for name in sign-in node-group node session message; do
         w=$(zan_wait_window ZANSelectNode) || exit 1
+        pid=$(zan_window_pid "$w")
         [ "$name" = sign-in ] && { zan_keys "$w" Tab; zan_type "$w" secret; }
         zan_keys "$w" Return
-        zan_wait_gone "$w" || exit 1
+        zan_wait_gone "$w" "$pid" || exit 1
     done
     # The activated launcher ends once its console launcher has.
     for _ in $(seq 50); do
