@@ -11,6 +11,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include <cstdlib>
+
 namespace {
 QTemporaryDir *folder = nullptr;
 quint64 counter = 0;
@@ -37,6 +39,8 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     const QString shm = QStringLiteral("/dev/shm");
     folder = QDir(shm).exists() ? new QTemporaryDir(shm + QStringLiteral("/zan-fuzz-trail-XXXXXX"))
                                 : new QTemporaryDir;
+    // libFuzzer ends with exit(): take the folder along.
+    std::atexit([] { delete folder; });
     return 0;
 }
 
