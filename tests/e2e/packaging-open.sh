@@ -120,6 +120,20 @@ dbus-run-session -- bash -c '
 check "Open on the bus starts the launcher from its service file, without the agreement again" \
     grep -q 'Connecting to dbus.example' "$activated"
 
+# --- A prefix whose path needs quoting ---------------------------------------
+odd="$work/odd prefix %1"
+DESTDIR= cmake --install "$build" --prefix "$odd" >/dev/null 2>&1 || true
+check "a prefix with a space and a per cent sign gives a valid desktop entry" \
+    desktop-file-validate "$odd/share/applications/$app.desktop"
+check "... whose Exec quotes the program and doubles the per cent sign" \
+    grep -qxF "Exec=\"$work/odd prefix %%1/bin/zan-client-launcher\" --open-url %u" \
+    "$odd/share/applications/$app.desktop"
+check "... and a service file that quotes it for D-Bus" \
+    grep -qxF "Exec='$odd/bin/zan-client-launcher'" "$odd/share/dbus-1/services/$app.service"
+"$source_dir/packaging/uninstall.sh" "$odd" >/dev/null
+# That installation made itself the handler; the one below is to be undone.
+xdg-mime default "$app.desktop" x-scheme-handler/zan
+
 # --- Uninstall ----------------------------------------------------------
 "$source_dir/packaging/uninstall.sh" "$prefix" >/dev/null
 left=$(find "$prefix" -type f ! -name mimeinfo.cache ! -name '*.log' -o -type l)
