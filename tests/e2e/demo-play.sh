@@ -57,3 +57,32 @@ step 5-session press Return
 step 6-message press Return
 
 wait $opener
+status=$?
+
+# The dialogs that this road does not meet, straight from the installed
+# bundle, so that there is a picture of every dialog: shown, then cancelled.
+if [ -n "${ZAN_DEMO_BUNDLE:-}" ]; then
+    program="$ZAN_DEMO_BUNDLE/Contents/Applications/ZANSelectNode"
+    data=$(mktemp -d)
+    echo '[{"id":"s1","userName":"ann","node":"alpha.example","display":3,"sharingState":1,"status":2},
+           {"id":"s2","userName":"bob","node":"beta.example","display":7,"sharingState":1,"status":3}]' \
+        >"$data/shared.json"
+    echo '[{"id":"p1","profileName":"office","node":"alpha.example","suspendDescription":"lunch",
+            "startTimestamp":"2026-12-07 12:00","display":4},
+           {"id":"p2","profileName":"lab","node":"beta.example","suspendDescription":"overnight build",
+            "startTimestamp":"2026-12-06 18:30","display":9}]' >"$data/suspended.json"
+    echo 'proxy-user:' >"$data/credential"
+    extra() {
+        local name=$1
+        shift
+        "$program" "$@" -url http://demo.example >/dev/null 2>&1 &
+        local shown=$!
+        step "$name" press Escape
+        wait $shown
+    }
+    extra 7-shared-session -SelectShared "$data/shared.json"
+    extra 8-suspended-session -SelectSuspend "$data/suspended.json"
+    extra 9-proxy-sign-in -ProxyAuth "$data/credential"
+    rm -rf "$data"
+fi
+exit $status

@@ -39,6 +39,7 @@ else
     echo "No display: running under Xvfb, pictures go to $out (language: $language)."
     mode=headless
     run=("$here/with-display.sh")
+    export ZAN_DEMO_BUNDLE="$work/local/lib/zan-client-launcher"
 fi
 set +e
 "${run[@]}" "$here/demo-play.sh" "$mode" "$url" "$work/launcher.log" "${out:-}"
