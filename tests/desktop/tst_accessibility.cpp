@@ -43,7 +43,8 @@ template <typename Ui> Builder panel()
 
 void removeTranslators()
 {
-    const QList<QTranslator *> translators = qApp->findChildren<QTranslator *>();
+    const QList<QTranslator *> translators =
+        QCoreApplication::instance()->findChildren<QTranslator *>();
     for (QTranslator *translator : translators) {
         QCoreApplication::removeTranslator(translator);
         delete translator;

@@ -78,7 +78,8 @@ bool hasMnemonic(const QString &text)
 
 void removeTranslators()
 {
-    const QList<QTranslator *> translators = qApp->findChildren<QTranslator *>();
+    const QList<QTranslator *> translators =
+        QCoreApplication::instance()->findChildren<QTranslator *>();
     for (QTranslator *translator : translators) {
         QCoreApplication::removeTranslator(translator);
         delete translator;
