@@ -96,29 +96,49 @@ check "one console launcher ran" test "$(grep -c 'Connecting to' "$log")" = 1
 check "the second link started nothing" bash -c "! grep -q second.example '$log'"
 check "the agreement is on record" grep -rq kZanVersionTrail "$XDG_CONFIG_HOME"
 
-# --- The D-Bus activation road: Open on a bus that reads the service file --
-activated="$work/activated.log"
-dbus-run-session -- bash -c '
-    source "$1/desktop-lib.sh"
-    gdbus call --session --dest "$2" --object-path /com/zan/ClientLauncher \
-        --method org.freedesktop.Application.Open "[\"zan://dbus.example/desktop\"]" "{}" >/dev/null
-    for name in sign-in node-group node session message; do
-        w=$(zan_wait_window ZANSelectNode) || exit 1
-        pid=$(zan_window_pid "$w")
-        [ "$name" = sign-in ] && { zan_keys "$w" Tab; zan_type "$w" secret; }
-        zan_keys "$w" Return
-        zan_wait_gone "$w" "$pid" || exit 1
-    done
-    # The activated launcher ends once its console launcher has.
-    for _ in $(seq 50); do
-        gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-            --method org.freedesktop.DBus.NameHasOwner "$2" | grep -q false && exit 0
-        sleep 0.2
-    done
-    exit 1
-' _ "$here" "$app" 2>"$activated" || true
+# --- The D-Bus activation roads, each on a new bus that reads the service
+# file: a GIO desktop opening the link (the desktop entry says
+# DBusActivatable), and a bare Open call on the bus.
+activation_road() { # activation_road HOST COMMAND...: walks the dialogs, notes how the launcher started
+    local host=$1
+    shift
+    dbus-run-session -- bash -c '
+        source "$1/desktop-lib.sh"
+        app=$2 prefix=$3 host=$4
+        shift 4
+        "$@" >/dev/null || exit 1
+        for name in sign-in node-group node session message; do
+            w=$(zan_wait_window ZANSelectNode) || exit 1
+            pid=$(zan_window_pid "$w")
+            if [ "$name" = sign-in ]; then
+                # How the launcher of this installation was started.
+                pgrep -a -f "^$prefix/bin/zan-client-launcher" >"$host.command" || true
+                zan_keys "$w" Tab
+                zan_type "$w" secret
+            fi
+            zan_keys "$w" Return
+            zan_wait_gone "$w" "$pid" || exit 1
+        done
+        # The activated launcher ends once its console launcher has.
+        for _ in $(seq 50); do
+            gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+                --method org.freedesktop.DBus.NameHasOwner "$app" | grep -q false && exit 0
+            sleep 0.2
+        done
+        exit 1
+    ' _ "$here" "$app" "$prefix" "$work/$host" "$@" 2>"$work/$host.log"
+}
+started_by_bus() { # the launcher ran, from the service file (no arguments)
+    grep -q "Connecting to $1" "$work/$1.log" &&
+        grep -qx "[0-9]* $prefix/bin/zan-client-launcher" "$work/$1.command"
+}
+activation_road gio.example env XDG_CURRENT_DESKTOP=GNOME gio open "zan://gio.example/desktop" || true
+check "gio open (a GIO desktop's browser) starts the launcher through D-Bus activation" \
+    started_by_bus gio.example
+activation_road dbus.example gdbus call --session --dest "$app" --object-path /com/zan/ClientLauncher \
+    --method org.freedesktop.Application.Open "['zan://dbus.example/desktop']" "{}" || true
 check "Open on the bus starts the launcher from its service file, without the agreement again" \
-    grep -q 'Connecting to dbus.example' "$activated"
+    started_by_bus dbus.example
 
 # --- A prefix whose path needs quoting ---------------------------------------
 odd="$work/odd prefix %1"
