@@ -55,7 +55,7 @@ fi
 echo
 echo "== Log entries"
 grep -v 'dbus-daemon\[' "$work/launcher.log" || true
-echo "== Exit status: $status"
+echo "== Exit status: $status (xdg-open's: 0 when the launcher exited with 0)"
 if [ "$mode" = headless ]; then
     echo "== Pictures"
     ls -1 "$out"
