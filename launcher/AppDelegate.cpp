@@ -117,9 +117,10 @@ void AppDelegate::readLogConsole(const QStringList &arguments)
     for (auto it = plist.dict->constBegin(); it != plist.dict->constEnd(); ++it) {
         if (it.key() == QLatin1String("LogConsole") && isBooleanTrue(it.value())) {
             LogConsole = true;
+            // One arg() call: a chained one would read a "%1" inside the
+            // program path as its own place marker.
             log(QStringLiteral("Launch args =  %1,  args count = %2")
-                    .arg(describeList(arguments))
-                    .arg(arguments.size()));
+                    .arg(describeList(arguments), QString::number(arguments.size())));
             log(QStringLiteral("Logging Enabled."));
         }
     }

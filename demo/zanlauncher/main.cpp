@@ -238,8 +238,8 @@ int main(int argc, char **argv)
         sessionId == newSessionId
             ? QStringLiteral("a new session on %1").arg(nodeName)
             : QStringLiteral("session %1 on %2 (display %3)")
-                  .arg(sessionId, session->value(QStringLiteral("node")).toString())
-                  .arg(session->value(QStringLiteral("display")).toInteger());
+                  .arg(sessionId, session->value(QStringLiteral("node")).toString(),
+                       QString::number(session->value(QStringLiteral("display")).toInteger()));
     say(QStringLiteral("Session: %1").arg(choice));
 
     const QString messagePath = demo.work.filePath(QStringLiteral("message"));

@@ -44,8 +44,7 @@ void closeMainWindow(MainWindow *window, const QString &how)
         // Shortcuts reach the active window only, which offscreen needs told.
         QApplication::setActiveWindow(window);
         QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
-    }
-    else
+    } else
         window->close();
 }
 
@@ -64,6 +63,7 @@ private Q_SLOTS:
     void cleanup();
     void browserLaunchLogging_data();
     void browserLaunchLogging();
+    void browserLaunchLogsPathWithPlaceMarker();
     void commandLineLaunch_data();
     void commandLineLaunch();
     void processSerialNumber_data();
@@ -187,6 +187,21 @@ void TestAppDelegate::browserLaunchLogging()
     QCOMPARE(m_entries, expected);
     QVERIFY(m_exits.isEmpty()); // waits for an event
     QVERIFY(m_runs.isEmpty());
+}
+
+// A program path may hold text that reads as a place marker ("%1"); the
+// entry shows it as it is and still counts the arguments.
+void TestAppDelegate::browserLaunchLogsPathWithPlaceMarker()
+{
+    writePlist("<key>LogConsole</key><true/>");
+    useFakeRunner();
+    const QString path = QStringLiteral("/opt/zan%1 %2/bin/zan-client-launcher");
+    setProcessArguments({path});
+    m_delegate->applicationWillFinishLaunching();
+    QVERIFY(!m_entries.isEmpty());
+    QCOMPARE(m_entries.first(),
+             QStringLiteral("Launch args =  (\"/opt/zan%1 %2/bin/zan-client-launcher\"),  "
+                            "args count = 1"));
 }
 
 void TestAppDelegate::commandLineLaunch_data()
