@@ -24,6 +24,24 @@ make_bundle() {
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# use_work_bundle SOURCE_BUNDLE: sets $work, a private folder removed on exit
+# (its log shown first when KEEP is set), and $bundle, a launcher-only bundle
+# in it whose path holds spaces. A launcher whose pid the script keeps in
+# $launcher_pid is ended on exit too.
+use_work_bundle() {
+    work=$(mktemp -d)
+    launcher_pid=
+    trap cleanup_work_bundle EXIT
+    bundle="$work/Zan Client Launcher"
+    make_bundle "$1" "$bundle"
+}
+
+cleanup_work_bundle() {
+    [ -n "$launcher_pid" ] && kill "$launcher_pid" 2>/dev/null || true
+    [ -n "${KEEP:-}" ] && cat "$work/log" >&2
+    rm -rf "$work"
+}
+
 # accept_agreement BUNDLE CONFIG_DIR: a private configuration folder in which
 # the bundle's version has its licence agreement accepted already.
 accept_agreement() {

@@ -10,17 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/launcher-lib.sh"
 command -v gdbus >/dev/null || fail "gdbus is not installed (package libglib2.0-bin)"
 
-work=$(mktemp -d)
-launcher_pid=
-cleanup() {
-    [ -n "$launcher_pid" ] && kill "$launcher_pid" 2>/dev/null || true
-    [ -n "${KEEP:-}" ] && cat "$work/log" >&2
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-bundle="$work/Zan Client Launcher"
-make_bundle "$1" "$bundle"
+use_work_bundle "$1"
 cat >"$bundle/Contents/Applications/zanlauncher" <<'FAKE'
 #!/bin/sh
 echo "$@" >>"$ZAN_E2E_RECORD"
