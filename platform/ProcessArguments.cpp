@@ -3,28 +3,46 @@
 
 namespace zan {
 namespace {
-QStringList &savedArguments()
+QByteArrayList &savedArguments()
 {
-    static QStringList arguments;
+    static QByteArrayList arguments;
     return arguments;
 }
 } // namespace
 
 void saveProcessArguments(int argc, char **argv)
 {
-    QStringList arguments;
+    QByteArrayList arguments;
     arguments.reserve(argc);
     for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromUtf8(argv[i]));
+        arguments.append(QByteArray(argv[i]));
     savedArguments() = arguments;
 }
 
-QStringList processArguments()
+QByteArrayList rawProcessArguments()
 {
     return savedArguments();
 }
 
+QStringList processArguments()
+{
+    QStringList arguments;
+    arguments.reserve(savedArguments().size());
+    for (const QByteArray &argument : std::as_const(savedArguments()))
+        arguments.append(QString::fromUtf8(argument));
+    return arguments;
+}
+
 void setProcessArguments(const QStringList &arguments)
+{
+    QByteArrayList raw;
+    raw.reserve(arguments.size());
+    for (const QString &argument : arguments)
+        raw.append(argument.toUtf8());
+    savedArguments() = raw;
+}
+
+void setRawProcessArguments(const QByteArrayList &arguments)
 {
     savedArguments() = arguments;
 }

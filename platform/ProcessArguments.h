@@ -2,6 +2,7 @@
 // The process arguments exactly as the kernel handed them over.
 #pragma once
 
+#include <QByteArrayList>
 #include <QStringList>
 
 namespace zan {
@@ -10,10 +11,17 @@ namespace zan {
 // -style or -session from what it keeps, and those may be values we need.
 void saveProcessArguments(int argc, char **argv);
 
-// The saved arguments, program path first, each decoded as UTF-8.
+// The saved arguments, program path first, byte for byte. File names and
+// launch parameters are bytes on Linux and need not be UTF-8; whatever is
+// opened, written or passed on is taken from here.
+QByteArrayList rawProcessArguments();
+
+// The same arguments decoded as UTF-8 (bad bytes become U+FFFD): for matching
+// options and for display, never for naming a file.
 QStringList processArguments();
 
-// Replaces the saved arguments; for tests.
+// Replace the saved arguments; for tests. The text form is encoded as UTF-8.
 void setProcessArguments(const QStringList &arguments);
+void setRawProcessArguments(const QByteArrayList &arguments);
 
 } // namespace zan
