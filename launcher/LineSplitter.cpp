@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "LineSplitter.h"
 
-#include <cstring>
-
 namespace zan {
 namespace {
 // Length of the UTF-8 sequence that a lead byte starts; 0 for a byte that
@@ -31,113 +29,119 @@ qsizetype incompleteTail(const char *data, qsizetype size)
     }
     return 0;
 }
+
+// Hands out the whole pieces at the front of text and returns how many units
+// they took; fewer than maxPieceLength units are left.
+qsizetype handOutWholePieces(QStringView text, const std::function<void(QStringView)> &sink)
+{
+    qsizetype offset = 0;
+    while (text.size() - offset >= maxPieceLength) {
+        qsizetype length = maxPieceLength;
+        if (text.at(offset + length - 1).isHighSurrogate())
+            --length;
+        sink(text.mid(offset, length));
+        offset += length;
+    }
+    return offset;
+}
 } // namespace
 
 void cutLine(QStringView line, const std::function<void(QStringView)> &sink)
 {
-    if (line.size() <= maxPieceLength) {
-        sink(line);
-        return;
-    }
-    qsizetype offset = 0;
-    while (line.size() - offset >= maxPieceLength) {
-        qsizetype length = maxPieceLength;
-        if (line.at(offset + length - 1).isHighSurrogate())
-            --length;
-        sink(line.mid(offset, length));
-        offset += length;
-    }
-    sink(line.mid(offset));
+    // A line of exactly 787 units is one piece, not a piece and an empty rest.
+    if (line.size() > maxPieceLength)
+        line = line.mid(handOutWholePieces(line, sink));
+    sink(line);
 }
 
 LineSplitter::LineSplitter(Sink sink) : m_sink(std::move(sink)) {}
+
+QString LineSplitter::decode(const char *data, qsizetype size)
+{
+    // Qt's own decoder state is not used to carry a sequence cut by a read:
+    // resumed on a byte that does not continue it, Qt 6.4 drops that byte,
+    // and that byte may be the line break. The cut sequence is held here
+    // instead and decoded with what follows it.
+    if (!m_incomplete.isEmpty()) {
+        QByteArray joined = m_incomplete;
+        joined.append(data, size);
+        m_incomplete.clear();
+        return decode(joined.constData(), joined.size());
+    }
+    const qsizetype keep = incompleteTail(data, size);
+    if (keep > 0)
+        m_incomplete = QByteArray(data + size - keep, keep);
+    return m_decoder.decode(QByteArrayView(data, size - keep));
+}
+
+void LineSplitter::decodeHeldBytes()
+{
+    // At the end the held start of a sequence will never complete: it is
+    // invalid and decodes to U+FFFD.
+    if (m_incomplete.isEmpty())
+        return;
+    const QString rest = m_decoder.decode(m_incomplete);
+    m_incomplete.clear();
+    appendText(rest);
+}
 
 void LineSplitter::feed(const char *data, qsizetype size)
 {
     if (size <= 0)
         return;
     m_anyBytes = true;
-    const char *end = data + size;
-    while (data < end) {
-        const auto *newline =
-            static_cast<const char *>(std::memchr(data, '\n', size_t(end - data)));
-        if (!newline) {
-            appendBytes(data, end - data);
-            return;
+    // A line break never occurs inside a UTF-8 sequence, so the text splits
+    // where the bytes would.
+    const QString text = decode(data, size);
+    QStringView rest(text);
+    for (qsizetype newline = rest.indexOf(QLatin1Char('\n')); newline >= 0;
+         newline = rest.indexOf(QLatin1Char('\n'))) {
+        const QStringView line = rest.first(newline);
+        if (m_pending.isEmpty() && !m_cutting) {
+            // The whole line is in this read: hand it out without a copy.
+            cutLine(line, m_sink);
+        } else {
+            appendText(line);
+            endLine();
         }
-        appendBytes(data, newline - data);
-        // The line break ends any sequence left open: what is left of it is
-        // invalid and decodes to U+FFFD.
-        if (!m_incomplete.isEmpty()) {
-            appendText(QString::fromUtf8(m_incomplete));
-            m_incomplete.clear();
-        }
-        endLine();
-        data = newline + 1;
+        rest = rest.sliced(newline + 1);
     }
+    appendText(rest);
 }
 
 void LineSplitter::finish()
 {
-    if (!m_incomplete.isEmpty()) {
-        appendText(QString::fromUtf8(m_incomplete));
-        m_incomplete.clear();
-    }
+    decodeHeldBytes();
     if (m_anyBytes)
         endLine();
     m_anyBytes = false;
 }
 
-void LineSplitter::appendBytes(const char *data, qsizetype size)
+void LineSplitter::flushUnfinishedLine()
 {
-    if (size == 0)
-        return;
-    if (!m_incomplete.isEmpty()) {
-        // Complete the sequence the last feed cut; the few bytes involved
-        // are decoded together with the rest.
-        QByteArray joined = m_incomplete;
-        joined.append(data, size);
-        m_incomplete.clear();
-        const qsizetype keep = incompleteTail(joined.constData(), joined.size());
-        m_incomplete = joined.right(keep);
-        appendText(QString::fromUtf8(joined.constData(), joined.size() - keep));
-        return;
-    }
-    const qsizetype keep = incompleteTail(data, size);
-    if (keep > 0)
-        m_incomplete = QByteArray(data + size - keep, keep);
-    appendText(QString::fromUtf8(data, size - keep));
+    decodeHeldBytes();
+    if (!m_pending.isEmpty())
+        endLine();
+    m_anyBytes = false;
 }
 
-void LineSplitter::appendText(QString text)
+void LineSplitter::appendText(QStringView text)
 {
     if (text.isEmpty())
         return;
-    if (m_pending.isEmpty())
-        m_pending = std::move(text);
-    else
-        m_pending.append(text);
+    m_pending.append(text);
     // Only a line known to be longer than one piece is cut; until then it may
     // still end at exactly 787 units and be a single entry.
     if (!m_cutting && m_pending.size() > maxPieceLength)
         m_cutting = true;
-    if (!m_cutting)
-        return;
-    qsizetype offset = 0;
-    while (m_pending.size() - offset >= maxPieceLength) {
-        qsizetype length = maxPieceLength;
-        if (m_pending.at(offset + length - 1).isHighSurrogate())
-            --length;
-        m_sink(QStringView(m_pending).mid(offset, length));
-        offset += length;
-    }
-    m_pending.remove(0, offset);
+    if (m_cutting)
+        m_pending.remove(0, handOutWholePieces(m_pending, m_sink));
 }
 
 void LineSplitter::endLine()
 {
     m_sink(m_pending);
-    m_pending.clear();
+    m_pending.resize(0); // keeps the buffer for the next line
     m_cutting = false;
 }
 

@@ -6,6 +6,8 @@
 #include "FuzzSupport.h"
 #include "LineSplitter.h"
 
+#include <QStringDecoder>
+
 #include <vector>
 
 namespace {
@@ -51,8 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // 787 units, none ends inside a surrogate pair, and a line that fits is
     // one piece.
     std::vector<QString> expected;
+    // Every character kept, a byte-order mark at the start of a line too.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
     for (const QByteArray &bytes : output.split('\n')) {
-        const QString line = QString::fromUtf8(bytes);
+        const QString line = decoder.decode(bytes);
         std::vector<QString> linePieces;
         zan::cutLine(line,
                      [&linePieces](QStringView piece) { linePieces.push_back(piece.toString()); });

@@ -25,6 +25,7 @@ QString xs(qsizetype n)
 
 const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80"); // U+1F600, a surrogate pair
 const QString fffd = QString(QChar(0xFFFD));
+const QString bom = QString(QChar(0xFEFF));
 } // namespace
 
 class TestLineSplitter : public QObject {
@@ -62,6 +63,13 @@ void TestLineSplitter::pieces_data()
         << QByteArray("a\xE2\x82\nb") << QStringList{"a" + fffd + fffd, "b"};
     QTest::newRow("sequence cut by the end")
         << QByteArray("a\xE2\x82") << QStringList{"a" + fffd + fffd};
+    // A program that writes each line through its own UTF-8 encoder may
+    // start each with a byte-order mark; it is text, and kept.
+    QTest::newRow("byte-order mark at the start") << QByteArray("\xEF\xBB\xBF"
+                                                                "a\n")
+                                                  << QStringList{bom + "a", ""};
+    QTest::newRow("byte-order mark starting a later line")
+        << QByteArray("a\n\xEF\xBB\xBF\xEF\xBB\xBF") << QStringList{"a", bom + bom};
     QTest::newRow("multibyte text") << QByteArray("gr\xC3\xBC\xC3\x9F dich \xF0\x9F\x98\x80\n")
                                     << QStringList{QString::fromUtf8("grüß dich ") + smile, ""};
     QTest::newRow("surrogate pair at the cut")
