@@ -280,7 +280,13 @@ void AppDelegate::launchConsoleLauncher(const QStringList &parameters)
     } else if (outcome.kind == RunOutcome::Kind::Signalled) {
         logEntry(
             QStringLiteral("The console launcher was killed by signal %1.").arg(outcome.signal));
+    } else if (outcome.kind == RunOutcome::Kind::WaitFailed) {
+        logEntry(
+            QStringLiteral("Cannot learn how the console launcher ended: %1").arg(outcome.error));
     }
+    if (!outcome.outputComplete)
+        logEntry(QStringLiteral("The console launcher's output did not end within 2 s of its "
+                                "exit; a process it started may still hold it."));
     log(RunCommandArrayStatus == 0 ? QStringLiteral("Task succeeded.")
                                    : QStringLiteral("Task failed."));
     exitProcess(RunCommandArrayStatus);

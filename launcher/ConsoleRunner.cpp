@@ -58,6 +58,31 @@ std::optional<RunOutcome> checkProgram(const QByteArray &path)
 
 namespace {
 const QLatin1String entryPrefix("zanlauncherConsole>>>> ");
+// setUpSignals() found SIGPIPE at its default and ignores it since; the
+// console launcher gets the default back.
+bool pipeSignalWasDefault = false;
+
+void setDisposition(int signal, void (*handler)(int))
+{
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(signal, &action, nullptr);
+}
+} // namespace
+
+void setUpSignals()
+{
+    setDisposition(SIGCHLD, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::pthread_sigmask(SIG_SETMASK, &none, nullptr);
+    struct sigaction pipe {};
+    ::sigaction(SIGPIPE, nullptr, &pipe);
+    if (pipe.sa_handler == SIG_DFL) {
+        pipeSignalWasDefault = true;
+        setDisposition(SIGPIPE, SIG_IGN);
+    }
 }
 
 void logConsolePieces(const QStringList &pieces)
@@ -86,6 +111,17 @@ ConsoleRunner::~ConsoleRunner()
 }
 
 std::optional<RunOutcome> ConsoleRunner::start(const QString &program, const QStringList &arguments,
+                                               const QString &workingDirectory)
+{
+    QByteArrayList bytes;
+    bytes.reserve(arguments.size());
+    for (const QString &argument : arguments)
+        bytes.append(argument.toUtf8());
+    return start(program, bytes, workingDirectory);
+}
+
+std::optional<RunOutcome> ConsoleRunner::start(const QString &program,
+                                               const QByteArrayList &arguments,
                                                const QString &workingDirectory)
 {
     Q_ASSERT(!m_started);
@@ -121,8 +157,8 @@ std::optional<RunOutcome> ConsoleRunner::start(const QString &program, const QSt
     std::vector<QByteArray> storage;
     storage.reserve(size_t(arguments.size()) + 1);
     storage.push_back(path);
-    for (const QString &argument : arguments)
-        storage.push_back(argument.toUtf8());
+    for (const QByteArray &argument : arguments)
+        storage.push_back(argument);
     std::vector<char *> argv;
     for (QByteArray &argument : storage)
         argv.push_back(argument.data());
@@ -133,9 +169,25 @@ std::optional<RunOutcome> ConsoleRunner::start(const QString &program, const QSt
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addchdir_np(&actions, directory.constData());
+    // The console launcher waits for the dialog program as this process waits
+    // for it: it starts with SIGCHLD at its default and nothing blocked,
+    // whatever this process was left by its own parent.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGCHLD);
+    if (pipeSignalWasDefault)
+        sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     pid_t pid = -1;
     const int error =
-        ::posix_spawn(&pid, path.constData(), &actions, nullptr, argv.data(), environ);
+        ::posix_spawn(&pid, path.constData(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     ::close(fds[1]);
     if (error != 0) {
@@ -167,8 +219,22 @@ void ConsoleRunner::readOutput(int fd)
         }
     };
     std::vector<char> buffer(size_t(64) * 1024);
+    // Reads once; false at the end of the output or on an error.
+    const auto readOnce = [&] {
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+            if (got > 0) {
+                splitter.feed(buffer.data(), got);
+                flush();
+                return true;
+            }
+            if (got < 0 && (errno == EINTR || errno == EAGAIN))
+                continue;
+            return false;
+        }
+    };
     pollfd fds[2] = {{fd, POLLIN, 0}, {m_cancelFd, POLLIN, 0}};
-    bool cancelled = false;
+    bool reachedEnd = false;
     for (;;) {
         // Blocks until output, end of file or cancellation; no polling loop.
         if (::poll(fds, 2, -1) < 0) {
@@ -177,27 +243,33 @@ void ConsoleRunner::readOutput(int fd)
             break;
         }
         if (fds[1].revents != 0) {
-            cancelled = true;
+            // Given up: take what the pipe holds now (a bounded amount, as a
+            // process left behind may go on writing), then the unfinished line.
+            for (int reads = 0; reads < 16; ++reads) {
+                pollfd ready{fd, POLLIN, 0};
+                if (::poll(&ready, 1, 0) <= 0)
+                    break;
+                if (!readOnce()) {
+                    reachedEnd = true;
+                    break;
+                }
+            }
             break;
         }
-        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
-        if (got < 0) {
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
+        if (!readOnce()) {
+            reachedEnd = true;
             break;
         }
-        if (got == 0)
-            break;
-        splitter.feed(buffer.data(), got);
-        flush();
     }
-    if (!cancelled) {
+    if (reachedEnd)
         splitter.finish();
-        flush();
-    }
+    else
+        splitter.flushUnfinishedLine();
+    flush();
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_outputEnded = true;
+        m_reachedEnd = reachedEnd;
     }
     m_readerDone.notify_all();
 }
@@ -221,6 +293,9 @@ void ConsoleRunner::waitForExit()
 
     RunOutcome outcome;
     if (result < 0) {
+        // ECHILD when SIGCHLD is ignored after all (setUpSignals()
+        // not called): the kernel reaped the process and its status is gone.
+        outcome.kind = RunOutcome::Kind::WaitFailed;
         outcome.status = 1;
         outcome.error = errnoText(errno);
     } else if (WIFSIGNALED(status)) {
@@ -232,8 +307,17 @@ void ConsoleRunner::waitForExit()
     }
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        outcome.outputComplete =
-            m_readerDone.wait_for(lock, m_grace, [this] { return m_outputEnded; });
+        const auto ended = [this] { return m_outputEnded; };
+        if (!m_readerDone.wait_for(lock, m_grace, ended)) {
+            // The reader hands out what has arrived and stops; its last lines
+            // reach the log before the run is reported finished.
+            const uint64_t one = 1;
+            if (::write(m_cancelFd, &one, sizeof one) < 0) {
+                // Cannot happen for an eventfd below its maximum count.
+            }
+            m_readerDone.wait(lock, ended);
+        }
+        outcome.outputComplete = m_reachedEnd;
     }
     QMetaObject::invokeMethod(
         this,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Entry of the launcher application.
 #include "AppDelegate.h"
+#include "ConsoleRunner.h"
 #include "ProcessArguments.h"
 #include "SystemLog.h"
 #include "Translations.h"
@@ -9,6 +10,8 @@
 
 int main(int argc, char **argv)
 {
+    // Before Qt starts any thread, which would keep the signal mask it finds.
+    zan::setUpSignals();
     zan::saveProcessArguments(argc, argv);
     zan::openSystemLog("zan-client-launcher");
     QApplication app(argc, argv);

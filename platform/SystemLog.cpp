@@ -28,6 +28,17 @@ void writeAll(int fd, const char *data, size_t size)
         size -= size_t(written);
     }
 }
+
+// syslog(3) takes a C string and would end the entry at a NUL, dropping the
+// rest of it; the stderr copy shows the same text as the entry.
+QString withoutNul(const QString &text)
+{
+    if (!text.contains(QChar(0)))
+        return text;
+    QString entry = text;
+    entry.replace(QChar(0), QChar::ReplacementCharacter);
+    return entry;
+}
 } // namespace
 
 void openSystemLog(const char *identity)
@@ -36,8 +47,9 @@ void openSystemLog(const char *identity)
     syslogAvailable = ::access("/dev/log", W_OK) == 0;
 }
 
-void logEntry(const QString &text)
+void logEntry(const QString &given)
 {
+    const QString text = withoutNul(given);
     {
         std::lock_guard<std::mutex> lock(sinkMutex);
         if (currentSink) {
@@ -59,12 +71,13 @@ void logEntries(const QStringList &texts)
         std::lock_guard<std::mutex> lock(sinkMutex);
         if (currentSink) {
             for (const QString &text : texts)
-                currentSink(text);
+                currentSink(withoutNul(text));
             return;
         }
     }
     QByteArray lines;
-    for (const QString &text : texts) {
+    for (const QString &given : texts) {
+        const QString text = withoutNul(given);
         const qsizetype start = lines.size();
         lines.append(text.toUtf8());
         if (syslogAvailable) {

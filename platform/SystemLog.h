@@ -13,8 +13,9 @@ namespace zan {
 // Names the program in syslog entries; call once in main.
 void openSystemLog(const char *identity);
 
-// Writes one entry. The text is logged as given; a trailing line break is not
-// doubled on standard error.
+// Writes one entry. The text is logged as given, except that a NUL character
+// becomes U+FFFD (syslog would end the entry there); a trailing line break is
+// not doubled on standard error.
 void logEntry(const QString &text);
 
 // Writes several entries: each is its own syslog entry, as with logEntry, but

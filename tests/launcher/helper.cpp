@@ -6,8 +6,12 @@
 //   hex HEX     write the bytes HEX to standard output, exit 0
 //   hang        write "pid PID" and a line break, then wait for a signal
 //   signal N    kill itself with signal N
-//   orphan      leave a child that holds standard output for 60 s; the child
-//               writes "child PID", the parent "parent done", exit 0
+//   orphan [T]  leave a child that holds standard output for 60 s; write
+//               "child PID", "parent done" and then T without a line break,
+//               exit 0
+//   signals N   write "SIGCHLD default" or "SIGCHLD ignored", the same for
+//               SIGPIPE, and "blocked K", the number of signals blocked, each
+//               on a line; exit with N
 // With ZAN_HELPER_RECORD set, the working folder and every argument are first
 // written to that file, each followed by a NUL byte.
 #include <csignal>
@@ -84,12 +88,29 @@ int main(int argc, char **argv)
     if (mode == "orphan") {
         const pid_t child = ::fork();
         if (child == 0) {
-            writeAll("child " + std::to_string(::getpid()) + "\n");
             ::sleep(60);
             ::_exit(0);
         }
-        writeAll("parent done\n");
+        // One write, so that the reader sees the lines in this order.
+        writeAll("child " + std::to_string(child) + "\nparent done\n" + arg);
         return 0;
+    }
+    if (mode == "signals") {
+        struct sigaction child {
+        }, pipe{};
+        ::sigaction(SIGCHLD, nullptr, &child);
+        ::sigaction(SIGPIPE, nullptr, &pipe);
+        sigset_t blocked;
+        ::sigprocmask(SIG_SETMASK, nullptr, &blocked);
+        int count = 0;
+        for (int signal = 1; signal < NSIG; ++signal)
+            count += sigismember(&blocked, signal) == 1;
+        const auto word = [](const struct sigaction &a) {
+            return std::string(a.sa_handler == SIG_IGN ? "ignored\n" : "default\n");
+        };
+        writeAll("SIGCHLD " + word(child) + "SIGPIPE " + word(pipe) + "blocked " +
+                 std::to_string(count) + "\n");
+        return std::atoi(arg.c_str());
     }
     return 64;
 }
