@@ -44,7 +44,7 @@ AppDelegate::AppDelegate(QObject *parent) : QObject(parent)
         QMessageBox box(QMessageBox::Information, QString(), message, QMessageBox::Ok);
         box.exec();
     };
-    m_processRunner = [this](const QString &program, const QStringList &arguments,
+    m_processRunner = [this](const QString &program, const QByteArrayList &arguments,
                              const QString &workingDirectory) {
         return runConsoleLauncher(program, arguments, workingDirectory);
     };
@@ -106,7 +106,9 @@ void AppDelegate::applicationWillFinishLaunching()
         return;
     }
     log(QStringLiteral("CMD launch, params =  %1").arg(decision.parameters.first()));
-    launchConsoleLauncher(decision.parameters);
+    // The decoded list serves the decisions and the log; the console launcher
+    // gets the bytes the kernel handed over, which need not be UTF-8.
+    launchConsoleLauncher(rawProcessArguments().mid(1));
 }
 
 void AppDelegate::readLogConsole(const QStringList &arguments)
@@ -260,10 +262,23 @@ void AppDelegate::handleURLEvent(const std::optional<QString> &url)
 
 void AppDelegate::launchConsoleLauncher(const QStringList &parameters)
 {
+    QByteArrayList bytes;
+    bytes.reserve(parameters.size());
+    for (const QString &parameter : parameters)
+        bytes.append(parameter.toUtf8());
+    launchConsoleLauncher(bytes);
+}
+
+void AppDelegate::launchConsoleLauncher(const QByteArrayList &parameters)
+{
     const QString directory = bundlePath() + QStringLiteral("/Contents/Applications");
     const QString program = directory + QStringLiteral("/zanlauncher");
     log(QStringLiteral("Launcher console: %1\n").arg(program));
-    log(QStringLiteral("path params: %1\n").arg(argumentSummary(parameters)));
+    QStringList shown;
+    shown.reserve(parameters.size());
+    for (const QByteArray &parameter : parameters)
+        shown.append(QString::fromUtf8(parameter));
+    log(QStringLiteral("path params: %1\n").arg(argumentSummary(shown)));
 
     m_consoleRunning = true;
     const RunOutcome outcome = m_processRunner(program, parameters, directory);
@@ -292,7 +307,7 @@ void AppDelegate::launchConsoleLauncher(const QStringList &parameters)
     exitProcess(RunCommandArrayStatus);
 }
 
-RunOutcome AppDelegate::runConsoleLauncher(const QString &program, const QStringList &arguments,
+RunOutcome AppDelegate::runConsoleLauncher(const QString &program, const QByteArrayList &arguments,
                                            const QString &workingDirectory)
 {
     ConsoleRunner runner;

@@ -5,6 +5,7 @@
 
 #include "ConsoleRunner.h"
 
+#include <QByteArrayList>
 #include <QObject>
 #include <QPointer>
 #include <QSettings>
@@ -56,8 +57,11 @@ public:
     // none.
     void handleURLEvent(const std::optional<QString> &url);
 
-    // Runs the console launcher with the launch parameters and ends the
-    // process with its status. The event loop keeps running meanwhile.
+    // Runs the console launcher with the launch parameters, byte for byte,
+    // and ends the process with its status. The event loop keeps running
+    // meanwhile.
+    void launchConsoleLauncher(const QByteArrayList &parameters);
+    // The same for parameters that are text (a URL): passed on as UTF-8.
     void launchConsoleLauncher(const QStringList &parameters);
 
     // Logs one line of console output in pieces of at most 787 UTF-16 units.
@@ -103,7 +107,7 @@ public:
     // Runs the console launcher to its end and returns the outcome (default:
     // ConsoleRunner inside a local event loop, so events go on being served).
     using ProcessRunner = std::function<RunOutcome(
-        const QString &program, const QStringList &arguments, const QString &workingDirectory)>;
+        const QString &program, const QByteArrayList &arguments, const QString &workingDirectory)>;
     void setProcessRunner(ProcessRunner runner) { m_processRunner = std::move(runner); }
 
     // Whether start-up claims the application's name on the session bus
@@ -121,7 +125,7 @@ private:
     void desktopOpen(const QStringList &arguments, const QStringList &urls);
     void forwardToRunningInstance(const QStringList &urls);
     void mainWindowClosed();
-    RunOutcome runConsoleLauncher(const QString &program, const QStringList &arguments,
+    RunOutcome runConsoleLauncher(const QString &program, const QByteArrayList &arguments,
                                   const QString &workingDirectory);
 
     QString m_bundlePath;

@@ -53,6 +53,14 @@ struct RunCall {
     QStringList arguments;
     QString folder;
 };
+
+QStringList decoded(const QByteArrayList &arguments)
+{
+    QStringList texts;
+    for (const QByteArray &argument : arguments)
+        texts.append(QString::fromUtf8(argument));
+    return texts;
+}
 } // namespace
 
 class TestAppDelegate : public QObject {
@@ -149,13 +157,14 @@ void TestAppDelegate::writePlist(const QByteArray &dictBody)
 
 void TestAppDelegate::useFakeRunner(int status)
 {
-    m_delegate->setProcessRunner(
-        [this, status](const QString &path, const QStringList &arguments, const QString &folder) {
-            m_runs.append({path, arguments, folder});
-            RunOutcome outcome;
-            outcome.status = status;
-            return outcome;
-        });
+    m_delegate->setProcessRunner([this, status](const QString &path,
+                                                const QByteArrayList &arguments,
+                                                const QString &folder) {
+        m_runs.append({path, decoded(arguments), folder});
+        RunOutcome outcome;
+        outcome.status = status;
+        return outcome;
+    });
 }
 
 void TestAppDelegate::browserLaunchLogging_data()
@@ -323,8 +332,8 @@ void TestAppDelegate::refusedUrlWhileRunningDoesNotExit()
     m_delegate->applicationWillFinishLaunching();
     // The first event's run is still going when the second event arrives.
     m_delegate->setProcessRunner(
-        [this](const QString &, const QStringList &arguments, const QString &) {
-            m_runs.append({QString(), arguments, QString()});
+        [this](const QString &, const QByteArrayList &arguments, const QString &) {
+            m_runs.append({QString(), decoded(arguments), QString()});
             m_delegate->handleURLEvent(QStringLiteral("http://second.example"));
             m_delegate->handleURLEvent(QStringLiteral("zan://third.example"));
             return RunOutcome{};
@@ -361,9 +370,10 @@ void TestAppDelegate::realRunInBundleWithSpaces()
     qputenv("ZAN_HELPER_MODE", mode.toUtf8());
     qputenv("ZAN_HELPER_ARG", arg.toUtf8());
 
-    const QStringList parameters{QStringLiteral("zan://h/a b"), QString(),
-                                 QString::fromUtf8("\xF0\x9F\x98\x80 ü"), QStringLiteral("-x")};
-    setProcessArguments(QStringList{program} + parameters);
+    // Launch parameters are bytes and need not be UTF-8 ("café" in Latin-1).
+    const QByteArrayList parameters{"zan://h/a b", "", "\xF0\x9F\x98\x80 \xC3\xBC", "-x",
+                                    "caf\xE9"};
+    setRawProcessArguments(QByteArrayList{program.toUtf8()} + parameters);
     m_delegate->applicationWillFinishLaunching();
     QCOMPARE(m_exits, QList<int>{status});
     QCOMPARE(m_entries.last(), outcome);
@@ -373,10 +383,7 @@ void TestAppDelegate::realRunInBundleWithSpaces()
     QList<QByteArray> fields = file.readAll().split('\0');
     fields.removeLast();
     QCOMPARE(QString::fromUtf8(fields.takeFirst()), QDir(applications).canonicalPath());
-    QStringList received;
-    for (const QByteArray &field : fields)
-        received.append(QString::fromUtf8(field));
-    QCOMPARE(received, parameters);
+    QCOMPARE(fields, parameters);
 }
 
 void TestAppDelegate::consoleLauncherNotStarted_data()
@@ -478,7 +485,7 @@ void TestAppDelegate::closingWhileConsoleLauncherRuns()
     setProcessArguments({program});
     m_delegate->applicationWillFinishLaunching();
     m_delegate->activate();
-    m_delegate->setProcessRunner([&](const QString &, const QStringList &, const QString &) {
+    m_delegate->setProcessRunner([&](const QString &, const QByteArrayList &, const QString &) {
         // The user closes the window while the console launcher runs.
         closeMainWindow(visibleMainWindows().value(0), how);
         [&] { QVERIFY(m_exits.isEmpty()); }();

@@ -217,8 +217,9 @@ void TestLauncherBadInput::agreementCheck()
     });
     QStringList launched;
     delegate.setProcessRunner(
-        [&launched](const QString &, const QStringList &arguments, const QString &) {
-            launched = arguments;
+        [&launched](const QString &, const QByteArrayList &arguments, const QString &) {
+            for (const QByteArray &argument : arguments)
+                launched.append(QString::fromUtf8(argument));
             return zan::RunOutcome{};
         });
 

@@ -104,8 +104,11 @@ void TestEulaCheck::init()
         return m_answer;
     });
     m_delegate->setProcessRunner(
-        [this](const QString &, const QStringList &arguments, const QString &) {
-            m_runs.append(arguments);
+        [this](const QString &, const QByteArrayList &arguments, const QString &) {
+            QStringList texts;
+            for (const QByteArray &argument : arguments)
+                texts.append(QString::fromUtf8(argument));
+            m_runs.append(texts);
             return RunOutcome();
         });
     m_delegate->applicationWillFinishLaunching(); // a browser launch: logging on
