@@ -19,6 +19,7 @@
 #include <QDBusMessage>
 #include <QEventLoop>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QThread>
 
 #ifndef ZAN_APP_ID
@@ -236,25 +237,38 @@ AppDelegate::Registration AppDelegate::registerURLHandler(QString *error)
 
 void AppDelegate::handleURLEvent(const std::optional<QString> &url)
 {
-    trackEULA();
-    if (!EULAIsAcceptedForVersion)
-        return; // declined: the process has ended
+    // The URL is checked before anything is shown: a refused one never
+    // brings up the agreement. Any local program can send an event, so what
+    // is not ours is refused before it reaches the console launcher's
+    // command line.
     if (url) {
         const QString problem = launchUrlProblem(*url);
         if (!problem.isEmpty()) {
-            // Any local program can send an event: refuse what is not ours
-            // before it reaches the console launcher's command line.
             logEntry(QStringLiteral("Refused launch URL %1: %2").arg(quoteForLog(*url), problem));
-            // Ends the process unless something still needs it: a console
-            // launcher, or the main window the user is looking at.
+            // Ends the process unless something still needs it: the agreement
+            // or the console launcher of an earlier event, or the main window
+            // the user is looking at.
             if (!oneEvent && !(window && window->isVisible()))
                 exitProcess(1);
             return;
         }
     }
-    if (oneEvent)
+    // Only the first event runs. Later ones arrive inside the agreement's or
+    // the run's event loop (a link clicked twice, a second link): starting
+    // anything for them would stack a second agreement or a second console
+    // launcher on the first.
+    if (oneEvent) {
+        const QString why = m_agreementOpen    ? QStringLiteral("the license agreement is open")
+                            : m_consoleRunning ? QStringLiteral("the console launcher runs")
+                                               : QStringLiteral("an earlier one was taken");
+        logEntry(QStringLiteral("Ignored launch URL %1: %2.")
+                     .arg(url ? quoteForLog(*url) : QStringLiteral("(null)"), why));
         return;
+    }
     oneEvent = true;
+    trackEULA();
+    if (!EULAIsAcceptedForVersion)
+        return; // declined: the process has ended
     log(QStringLiteral("Handle URLEvent,  params =  %1")
             .arg(url ? *url : QStringLiteral("(null)")));
     launchConsoleLauncher(url ? QStringList{*url} : QStringList{});
@@ -335,7 +349,13 @@ void AppDelegate::trackEULA()
     EULAIsAcceptedForVersion = false;
     // A fresh settings object, so the trail is read anew from storage.
     const std::unique_ptr<QSettings> defaults = settings();
-    const EulaCheck check = checkEula(*defaults, currentVersion(), currentBuild(), [this] {
+    const std::optional<QString> version = currentVersion();
+    const EulaCheck check = checkEula(*defaults, version, currentBuild(), [&] {
+        // Accepted earlier in this process but not on record (the settings
+        // could not be written, or the bundle names no version): not asked
+        // again, and the check tries once more to record it.
+        if (m_acceptedInProcess && m_acceptedVersion == version)
+            return kEulaAccept;
         // The prompt needs the main thread; from any other, wait for it there.
         if (QThread::currentThread() == QCoreApplication::instance()->thread())
             return showEULA();
@@ -352,11 +372,19 @@ void AppDelegate::trackEULA()
         exitProcess(0);
         return;
     }
+    if (check.outcome == EulaOutcome::Accepted) {
+        m_acceptedInProcess = true;
+        m_acceptedVersion = version;
+    }
     EULAIsAcceptedForVersion = true;
 }
 
 qint64 AppDelegate::showEULA()
 {
+    // Events that arrive while the prompt's modal loop runs are dropped by
+    // handleURLEvent, which names this as the reason.
+    m_agreementOpen = true;
+    const auto closed = qScopeGuard([this] { m_agreementOpen = false; });
     if (m_eulaHandler)
         return m_eulaHandler();
     EulaPrompt prompt;

@@ -135,6 +135,11 @@ private:
     ProcessRunner m_processRunner;
     bool m_useSessionBus = true;
     bool m_consoleRunning = false;
+    bool m_agreementOpen = false;
+    // An acceptance in this process, for the version then running: it holds
+    // even when it could not be stored.
+    bool m_acceptedInProcess = false;
+    std::optional<QString> m_acceptedVersion;
     UrlEventService *m_service = nullptr;
 };
 

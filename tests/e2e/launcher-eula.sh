@@ -9,6 +9,11 @@
 #      console launcher runs.
 #   3. Open in a new process: no prompt, the console launcher runs at once,
 #      and the stored trail is left as it was.
+#   4. A link clicked twice: a second Open while the prompt is up gives no
+#      second prompt; after Enter the console launcher runs once, with the
+#      first URL, and the launcher ends with its 0.
+#   5. A refused URL (not zan:) ends the launcher with 1 and never shows the
+#      prompt.
 #
 # Usage: launcher-eula.sh BUNDLE_DIR BUILD_DIR [--screenshot]
 # With --screenshot it only shows the prompt with the shipped agreement, saves
@@ -49,18 +54,24 @@ perl -0pi -e 's{<key>LogConsole</key>\s*<false/>}{<key>LogConsole</key>\n    <tr
 grep -q '<true/>' "$bundle/Contents/Info.plist" || fail "LogConsole not switched on"
 launcher="$bundle/Contents/bin/zan-client-launcher"
 
+# Hands the running launcher a URL with Open.
+call_open() {
+    gdbus call --session --dest "$app_id" --object-path "$object_path" \
+        --method org.freedesktop.Application.Open "['$1']" '{}' >/dev/null
+}
+
 # Starts the launcher as the desktop does for a browser (no arguments), waits
-# until it owns its name on the bus, then hands it the URL with Open.
+# until it owns its name on the bus, then hands it the URL (default $url)
+# with Open.
 open_url() {
-    local log=$1
+    local log=$1 this_url=${2:-$url}
     "$launcher" 2>"$log" &
     launcher_pid=$!
     for _ in $(seq 100); do
         if gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
             --method org.freedesktop.DBus.NameHasOwner "$app_id" 2>/dev/null | grep -q true; then
-            gdbus call --session --dest "$app_id" --object-path "$object_path" \
-                --method org.freedesktop.Application.Open "['$url']" '{}' >/dev/null ||
-                fail "Open was refused"
+            # A launcher that refuses the URL may end before it answers.
+            call_open "$this_url" || [ -n "${2:-}" ] || fail "Open was refused"
             return 0
         fi
         kill -0 "$launcher_pid" 2>/dev/null || fail "the launcher ended before taking its name"
@@ -173,3 +184,38 @@ cancel_sign_in
 wait_launcher
 cmp -s "$settings" "$work/settings-after-accept" || fail "the trail changed without a prompt"
 echo "PASS: the next Open does not prompt"
+
+# 4. A double click: two Open calls while the prompt is up.
+export XDG_CONFIG_HOME="$work/config-twice"
+cat >"$bundle/Contents/Applications/zanlauncher" <<'FAKE'
+#!/bin/sh
+{ echo "$#"; for a in "$@"; do echo "[$a]"; done; } >>"$ZAN_E2E_RECORD"
+exit 0
+FAKE
+export ZAN_E2E_RECORD="$work/record"
+open_url "$work/twice.log"
+window=$(find_prompt)
+[ -n "$window" ] || fail "no prompt for the double click"
+call_open 'zan://second.example/' || fail "the second Open was refused"
+wait_line "$work/twice.log" \
+    'Ignored launch URL "zan://second.example/": the license agreement is open.'
+prompts=$(xdotool search --onlyvisible --pid "$launcher_pid" --name "$prompt_title" | wc -l)
+[ "$prompts" = 1 ] || fail "$prompts prompts on screen after the second Open"
+press "$window" Return
+wait_launcher
+[ "$status" = 0 ] || fail "the double click ended with $status, not 0"
+[ "$(cat "$work/record")" = $'1\n['"$url"']' ] ||
+    fail "console launcher started as: $(cat "$work/record")"
+echo "PASS: a second Open while the prompt is up: one prompt, one run with the first URL"
+
+# 5. A refused URL: no prompt, status 1.
+export XDG_CONFIG_HOME="$work/config-refused"
+rm -f "$work/record"
+open_url "$work/refused.log" 'https://evil.example/'
+wait_launcher
+[ "$status" = 1 ] || fail "a refused URL ended with $status, not 1"
+grep -qF 'Refused launch URL "https://evil.example/": not a zan: URL' "$work/refused.log" ||
+    fail "no refusal in the log"
+[ ! -e "$work/record" ] || fail "the console launcher ran for a refused URL"
+[ ! -e "$XDG_CONFIG_HOME/zan/$app_id.ini" ] || fail "a refused URL stored a trail"
+echo "PASS: a refused URL ends with 1 without a prompt"

@@ -80,7 +80,8 @@ private Q_SLOTS:
     void eventWithoutUrl();
     void refusedUrl_data();
     void refusedUrl();
-    void refusedUrlWhileRunningDoesNotExit();
+    void laterEventsDropped_data();
+    void laterEventsDropped();
     void realRunInBundleWithSpaces_data();
     void realRunInBundleWithSpaces();
     void consoleLauncherNotStarted_data();
@@ -105,6 +106,7 @@ private:
     QList<int> m_exits;
     QStringList m_alerts;
     QList<RunCall> m_runs;
+    int m_prompts = 0;
 };
 
 void TestAppDelegate::init()
@@ -117,6 +119,7 @@ void TestAppDelegate::init()
     m_exits.clear();
     m_alerts.clear();
     m_runs.clear();
+    m_prompts = 0;
     setLogSink([this](const QString &entry) { m_entries.append(entry); });
     setExitHandler([this](int status) { m_exits.append(status); });
     AppDelegate::resetOneEventForTests();
@@ -128,7 +131,10 @@ void TestAppDelegate::init()
     const QString settingsPath = m_dir->filePath(QStringLiteral("settings.ini"));
     m_delegate->setSettingsFactory(
         [settingsPath] { return std::make_unique<QSettings>(settingsPath, QSettings::IniFormat); });
-    m_delegate->setEulaHandler([] { return qint64(1); });
+    m_delegate->setEulaHandler([this] {
+        ++m_prompts;
+        return qint64(1);
+    });
     writePlist(QByteArray());
 }
 
@@ -286,7 +292,11 @@ void TestAppDelegate::twoUrlEventsStartOnce()
     QCOMPARE(m_runs.size(), 1);
     QCOMPARE(m_runs.first().arguments, QStringList{"zan://one.example"});
     QVERIFY(m_delegate->EULAIsAcceptedForVersion);
-    QVERIFY(m_entries.isEmpty()); // no LogConsole: nothing of the launcher's own
+    QCOMPARE(m_prompts, 1);
+    // No LogConsole: of the launcher's own entries only the dropped event's.
+    QCOMPARE(m_entries,
+             QStringList{QStringLiteral(
+                 "Ignored launch URL \"zan://two.example\": an earlier one was taken.")});
 }
 
 void TestAppDelegate::eventWithoutUrl()
@@ -319,6 +329,7 @@ void TestAppDelegate::refusedUrl()
     m_delegate->applicationWillFinishLaunching();
     m_delegate->handleURLEvent(url);
     QVERIFY(m_runs.isEmpty());
+    QCOMPARE(m_prompts, 0); // refused before the agreement is shown
     QCOMPARE(m_exits, QList<int>{1});
     // Logged although LogConsole is off, on one line.
     QCOMPARE(m_entries.size(), 1);
@@ -326,21 +337,48 @@ void TestAppDelegate::refusedUrl()
     QVERIFY(!m_entries.first().contains(QLatin1Char('\n')));
 }
 
-void TestAppDelegate::refusedUrlWhileRunningDoesNotExit()
+void TestAppDelegate::laterEventsDropped_data()
 {
+    QTest::addColumn<bool>("duringAgreement");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("while the console launcher runs") << false << "the console launcher runs";
+    // A double click on the link: the second event is served inside the
+    // agreement's modal loop.
+    QTest::newRow("while the agreement is open") << true << "the license agreement is open";
+}
+
+void TestAppDelegate::laterEventsDropped()
+{
+    QFETCH(bool, duringAgreement);
+    QFETCH(QString, why);
     setProcessArguments({program});
     m_delegate->applicationWillFinishLaunching();
-    // The first event's run is still going when the second event arrives.
+    const auto moreEvents = [this] {
+        m_delegate->handleURLEvent(QStringLiteral("http://second.example"));
+        m_delegate->handleURLEvent(QStringLiteral("zan://third.example"));
+    };
+    m_delegate->setEulaHandler([&] {
+        ++m_prompts;
+        if (duringAgreement)
+            moreEvents();
+        return qint64(1);
+    });
     m_delegate->setProcessRunner(
-        [this](const QString &, const QByteArrayList &arguments, const QString &) {
+        [&](const QString &, const QByteArrayList &arguments, const QString &) {
             m_runs.append({QString(), decoded(arguments), QString()});
-            m_delegate->handleURLEvent(QStringLiteral("http://second.example"));
-            m_delegate->handleURLEvent(QStringLiteral("zan://third.example"));
+            if (!duringAgreement)
+                moreEvents();
             return RunOutcome{};
         });
     m_delegate->handleURLEvent(QStringLiteral("zan://first.example"));
+    QCOMPARE(m_prompts, 1);
     QCOMPARE(m_runs.size(), 1);
+    QCOMPARE(m_runs.first().arguments, QStringList{"zan://first.example"});
     QCOMPARE(m_exits, QList<int>{0}); // only the run's own end
+    QCOMPARE(m_entries.size(), 2);
+    QVERIFY(m_entries.first().startsWith(QStringLiteral("Refused launch URL ")));
+    QCOMPARE(m_entries.last(),
+             QStringLiteral("Ignored launch URL \"zan://third.example\": %1.").arg(why));
 }
 
 void TestAppDelegate::realRunInBundleWithSpaces_data()

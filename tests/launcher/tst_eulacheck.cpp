@@ -44,6 +44,8 @@ private Q_SLOTS:
     void acceptStoresAndLaunches();
     void onRecordDoesNotAsk();
     void corruptTrailIsLoggedAndReplaced();
+    void acceptanceRememberedInProcess_data();
+    void acceptanceRememberedInProcess();
     void promptRunsOnTheMainThread();
     void realPromptOnTheBundledAgreement_data();
     void realPromptOnTheBundledAgreement();
@@ -200,6 +202,38 @@ void TestEulaCheck::corruptTrailIsLoggedAndReplaced()
     const StoredTrail trail = readVersionTrail(stored);
     QVERIFY(trail.trail.has_value());
     QCOMPARE(trail.trail->accepted, QStringList{"2.0.0"});
+}
+
+void TestEulaCheck::acceptanceRememberedInProcess_data()
+{
+    QTest::addColumn<bool>("settingsWritable");
+    QTest::addColumn<bool>("withVersion");
+    QTest::newRow("settings not writable") << false << true;
+    QTest::newRow("no version in Info.plist") << true << false;
+}
+
+// An acceptance that could not be recorded still holds for this process: a
+// second prompt could be cancelled while the console launcher runs on.
+void TestEulaCheck::acceptanceRememberedInProcess()
+{
+    QFETCH(bool, settingsWritable);
+    QFETCH(bool, withVersion);
+    if (!settingsWritable)
+        QVERIFY(QDir().mkpath(m_settingsPath)); // a folder where the file should be
+    if (!withVersion) {
+        QFile plist(m_bundle + QStringLiteral("/Contents/Info.plist"));
+        QVERIFY(plist.open(QIODevice::WriteOnly));
+        plist.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n"
+                    "<dict><key>CFBundleVersion</key><string>200</string></dict>\n</plist>\n");
+    }
+    m_answer = kEulaAccept;
+    m_delegate->trackEULA();
+    QVERIFY(m_delegate->EULAIsAcceptedForVersion);
+    m_answer = 0; // would decline, were it asked
+    m_delegate->trackEULA();
+    QCOMPARE(m_asked, 1);
+    QVERIFY(m_delegate->EULAIsAcceptedForVersion);
+    QVERIFY(m_exits.isEmpty());
 }
 
 void TestEulaCheck::promptRunsOnTheMainThread()
