@@ -161,9 +161,12 @@ void AppDelegate::desktopOpen(const QStringList &arguments, const QStringList &u
         forwardToRunningInstance(urls);
         return;
     case Registration::NoBus:
-        logEntry(QStringLiteral("Cannot receive launch URLs: %1").arg(error));
-        exitProcess(1);
-        return;
+        // The URLs are at hand: this process handles them itself. Only the
+        // single instance is lost.
+        logEntry(QStringLiteral("No session bus (%1): this launcher can neither hand its URLs "
+                                "to a running one nor receive later ones; it handles its own.")
+                     .arg(error));
+        break;
     }
     // This process is the one instance: it goes on as a browser launch that
     // receives the URLs as get-URL events once the event loop runs.

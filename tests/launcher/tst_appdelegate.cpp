@@ -94,6 +94,7 @@ private Q_SLOTS:
     void closingWhileConsoleLauncherRuns_data();
     void closingWhileConsoleLauncherRuns();
     void refusedUrlWithWindowShown();
+    void openUrlWithoutSessionBus();
 
 private:
     void writePlist(const QByteArray &dictBody);
@@ -548,6 +549,25 @@ void TestAppDelegate::refusedUrlWithWindowShown()
     m_delegate->handleURLEvent(QStringLiteral("zan://h"));
     QCOMPARE(m_runs.size(), 1);
     QCOMPARE(visibleMainWindows().size(), 1);
+}
+
+// The desktop entry's Exec line with no session bus to register on: the URL
+// is at hand and runs in this process.
+void TestAppDelegate::openUrlWithoutSessionBus()
+{
+    qputenv("DBUS_SESSION_BUS_ADDRESS",
+            "unix:path=" + QFile::encodeName(m_dir->filePath(QStringLiteral("no-bus"))));
+    m_delegate->setUseSessionBus(true);
+    useFakeRunner();
+    setProcessArguments({program, QStringLiteral("--open-url"), QStringLiteral("zan://h/x")});
+    m_delegate->applicationWillFinishLaunching();
+    QVERIFY(m_exits.isEmpty());
+    QTRY_COMPARE(m_runs.size(), 1);
+    QCOMPARE(m_runs.first().arguments, QStringList{"zan://h/x"});
+    QCOMPARE(m_exits, QList<int>{0});
+    QVERIFY(!m_entries.isEmpty());
+    QVERIFY2(m_entries.first().startsWith(QStringLiteral("No session bus")),
+             qPrintable(m_entries.first()));
 }
 
 QTEST_MAIN(TestAppDelegate)
