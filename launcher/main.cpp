@@ -2,7 +2,9 @@
 // Entry of the launcher application.
 #include "AppDelegate.h"
 #include "ConsoleRunner.h"
+#include "DisplayCheck.h"
 #include "ProcessArguments.h"
+#include "ProcessExit.h"
 #include "SystemLog.h"
 #include "Translations.h"
 
@@ -14,6 +16,16 @@ int main(int argc, char **argv)
     zan::setUpSignals();
     zan::saveProcessArguments(argc, argv);
     zan::openSystemLog("zan-client-launcher");
+    // Every start path may show a window (the agreement, the main window, an
+    // alert) and the console launcher's dialogs need the display as well;
+    // without one QApplication would abort before a word is logged.
+    const QString noDisplay = zan::displayProblem(zan::displayPlatforms(zan::processArguments()));
+    if (!noDisplay.isEmpty()) {
+        zan::logEntry(
+            QStringLiteral("No display could be opened (%1); nothing was started.").arg(noDisplay));
+        zan::exitProcess(1);
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zan-client-launcher"));
     QApplication::setDesktopFileName(QStringLiteral(ZAN_APP_ID));

@@ -3,6 +3,10 @@
 # URLs through org.freedesktop.Application.Open: two Open calls start the
 # console launcher once, with the first URL as its one argument; a second
 # launcher run by the desktop entry hands its URL to the first and ends.
+# Command-line launches: from a parent that ignores SIGCHLD the launcher still
+# ends with the console launcher's status, and a parameter that is not UTF-8
+# reaches it byte for byte; with no display at all the launcher says so in one
+# line and ends with 1 before starting anything.
 # Usage (under with-display.sh): launcher-dbus.sh BUNDLE_DIR BUILD_DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -58,3 +62,31 @@ expected=$'1\n[zan://one.example/a%20b?x=1]'
 grep -qx 'zanlauncherConsole>>>> fake console launcher running' "$work/log" ||
     fail "console output not logged: $(cat "$work/log")"
 echo "PASS: two Open calls, one console launcher start"
+
+# Command-line launches. A parent that ignores SIGCHLD (the setting survives
+# exec): the console launcher's status still comes through, and a parameter
+# that is not UTF-8 reaches it unchanged.
+launcher="$bundle/Contents/bin/zan-client-launcher"
+rm -f "$work/record"
+perl -e '$SIG{CHLD} = "IGNORE"; exec @ARGV or die "exec: $!"' \
+    "$launcher" 'zan://five.example/' "$(printf 'caf\351')" 2>>"$work/log" &
+launcher_pid=$!
+wait_for "the console launcher to start" test -s "$work/record"
+echo 3 >"$work/release"
+status=0
+wait "$launcher_pid" || status=$?
+launcher_pid=
+[ "$status" = 3 ] || fail "with SIGCHLD ignored the launcher ended with $status, not 3"
+[ "$(cat "$work/record")" = "$(printf '2\n[zan://five.example/]\n[caf\351]')" ] ||
+    fail "the console launcher got: $(od -c "$work/record")"
+echo "PASS: SIGCHLD ignored by the parent: status 3 kept; caf\\xE9 passed byte for byte"
+
+# No display at all: one line, status 1, nothing started.
+rm -f "$work/record"
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$launcher" 'zan://six.example/' \
+    2>"$work/log" || status=$?
+[ "$status" = 1 ] && [ "$(wc -l <"$work/log")" = 1 ] && [ ! -e "$work/record" ] &&
+    grep -q '^No display could be opened' "$work/log" ||
+    fail "with no display: status $status, log: $(cat "$work/log")"
+echo "PASS: no display: one line and status 1"
