@@ -54,6 +54,11 @@ perl -0pi -e 's{<key>LogConsole</key>\s*<false/>}{<key>LogConsole</key>\n    <tr
 grep -q '<true/>' "$bundle/Contents/Info.plist" || fail "LogConsole not switched on"
 launcher="$bundle/Contents/bin/zan-client-launcher"
 
+name_owned() {
+    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.NameHasOwner "$app_id" 2>/dev/null | grep -q true
+}
+
 # Hands the running launcher a URL with Open.
 call_open() {
     gdbus call --session --dest "$app_id" --object-path "$object_path" \
@@ -65,11 +70,16 @@ call_open() {
 # with Open.
 open_url() {
     local log=$1 this_url=${2:-$url}
+    # The bus may not yet have noticed that the last launcher has gone; a new
+    # one would find the name taken and hand its URL to no one.
+    for _ in $(seq 100); do
+        name_owned || break
+        sleep 0.1
+    done
     "$launcher" 2>"$log" &
     launcher_pid=$!
     for _ in $(seq 100); do
-        if gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-            --method org.freedesktop.DBus.NameHasOwner "$app_id" 2>/dev/null | grep -q true; then
+        if name_owned; then
             # A launcher that refuses the URL may end before it answers.
             call_open "$this_url" || [ -n "${2:-}" ] || fail "Open was refused"
             return 0
