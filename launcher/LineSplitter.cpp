@@ -129,6 +129,13 @@ void LineSplitter::appendText(QStringView text)
 {
     if (text.isEmpty())
         return;
+    if (m_pending.isEmpty() && text.size() > maxPieceLength) {
+        // A long line: its whole pieces go out straight from the read, and
+        // only the rest is copied.
+        m_cutting = true;
+        m_pending.append(text.mid(handOutWholePieces(text, m_sink)));
+        return;
+    }
     m_pending.append(text);
     // Only a line known to be longer than one piece is cut; until then it may
     // still end at exactly 787 units and be a single entry.
