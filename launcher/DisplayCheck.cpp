@@ -5,71 +5,11 @@
 
 namespace zan {
 namespace {
-// The client libraries are opened at run time, as Qt's plugins open them:
-// the launcher itself is linked against neither, and where one is missing
-// the plugin that needs it could not run either.
-class Library {
-public:
-    explicit Library(const char *name) : m_handle(::dlopen(name, RTLD_NOW | RTLD_LOCAL)) {}
-    ~Library()
-    {
-        if (m_handle)
-            ::dlclose(m_handle);
-    }
-    Library(const Library &) = delete;
-    Library &operator=(const Library &) = delete;
-
-    template <typename Function> Function *function(const char *name) const
-    {
-        return m_handle ? reinterpret_cast<Function *>(::dlsym(m_handle, name)) : nullptr;
-    }
-
-private:
-    void *m_handle;
-};
-
 QString environmentText(const char *name)
 {
     return qEnvironmentVariableIsSet(name)
                ? QStringLiteral("%1=%2").arg(QLatin1String(name), qEnvironmentVariable(name))
                : QStringLiteral("%1 not set").arg(QLatin1String(name));
-}
-
-QString x11Problem()
-{
-    const Library xcb("libxcb.so.1");
-    using Connect = void *(const char *, int *);
-    using HasError = int(void *);
-    using Disconnect = void(void *);
-    auto *connect = xcb.function<Connect>("xcb_connect");
-    auto *hasError = xcb.function<HasError>("xcb_connection_has_error");
-    auto *disconnect = xcb.function<Disconnect>("xcb_disconnect");
-    if (!connect || !hasError || !disconnect)
-        return QStringLiteral("xcb: libxcb.so.1 cannot be loaded");
-    // The same connection the plugin makes, authorisation included; a
-    // failed one is still an object to release.
-    void *connection = connect(nullptr, nullptr);
-    const bool failed = !connection || hasError(connection) != 0;
-    if (connection)
-        disconnect(connection);
-    return failed ? QStringLiteral("xcb: no X display, %1").arg(environmentText("DISPLAY"))
-                  : QString();
-}
-
-QString waylandProblem()
-{
-    const Library wayland("libwayland-client.so.0");
-    using Connect = void *(const char *);
-    using Disconnect = void(void *);
-    auto *connect = wayland.function<Connect>("wl_display_connect");
-    auto *disconnect = wayland.function<Disconnect>("wl_display_disconnect");
-    if (!connect || !disconnect)
-        return QStringLiteral("wayland: libwayland-client.so.0 cannot be loaded");
-    void *display = connect(nullptr);
-    if (!display)
-        return QStringLiteral("wayland: no compositor, %1").arg(environmentText("WAYLAND_DISPLAY"));
-    disconnect(display);
-    return QString();
 }
 } // namespace
 
@@ -85,10 +25,8 @@ QStringList displayPlatforms(const QStringList &arguments)
         }
     }
     QStringList platforms;
-    if (!chosen.isEmpty()) {
-        for (const QString &entry : chosen.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-            platforms.append(entry.section(QLatin1Char(':'), 0, 0));
-    }
+    for (const QString &entry : chosen.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        platforms.append(entry.section(QLatin1Char(':'), 0, 0));
     if (!platforms.isEmpty())
         return platforms;
     if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
@@ -98,22 +36,82 @@ QStringList displayPlatforms(const QStringList &arguments)
     return platforms;
 }
 
-QString displayProblem(const QStringList &platforms)
+DisplayConnection::DisplayConnection(const QStringList &platforms)
 {
     QStringList problems;
     for (const QString &platform : platforms) {
         QString problem;
-        if (platform == QLatin1String("xcb"))
-            problem = x11Problem();
-        else if (platform.startsWith(QLatin1String("wayland")))
-            problem = waylandProblem();
-        // Anything else (offscreen, minimal, vnc, eglfs, ...) draws without a
-        // display server.
-        if (problem.isEmpty())
-            return QString();
+        if (connect(platform, &problem))
+            return;
         problems.append(problem);
     }
-    return problems.join(QLatin1String("; "));
+    m_problem = problems.join(QLatin1String("; "));
+}
+
+bool DisplayConnection::connect(const QString &platform, QString *problem)
+{
+    const bool x11 = platform == QLatin1String("xcb");
+    const bool wayland = platform.startsWith(QLatin1String("wayland"));
+    // Anything else (offscreen, minimal, vnc, eglfs, ...) draws without a
+    // display server.
+    if (!x11 && !wayland)
+        return true;
+    // The client library is opened at run time, as Qt's plugin opens it: the
+    // launcher is linked against neither, and where one is missing the
+    // plugin that needs it could not run either.
+    const char *library = x11 ? "libxcb.so.1" : "libwayland-client.so.0";
+    void *handle = ::dlopen(library, RTLD_NOW | RTLD_LOCAL);
+    void *connectFunction =
+        handle ? ::dlsym(handle, x11 ? "xcb_connect" : "wl_display_connect") : nullptr;
+    void *hasErrorFunction = handle && x11 ? ::dlsym(handle, "xcb_connection_has_error") : nullptr;
+    void *disconnectFunction =
+        handle ? ::dlsym(handle, x11 ? "xcb_disconnect" : "wl_display_disconnect") : nullptr;
+    if (!connectFunction || !disconnectFunction || (x11 && !hasErrorFunction)) {
+        if (handle)
+            ::dlclose(handle);
+        *problem = QStringLiteral("%1: %2 cannot be loaded").arg(platform, QLatin1String(library));
+        return false;
+    }
+    auto *disconnect = reinterpret_cast<void (*)(void *)>(disconnectFunction);
+    void *connection = nullptr;
+    if (x11) {
+        // The same connection the plugin makes, authorisation included; a
+        // failed one is still an object to release.
+        connection =
+            reinterpret_cast<void *(*)(const char *, int *)>(connectFunction)(nullptr, nullptr);
+        if (connection && reinterpret_cast<int (*)(void *)>(hasErrorFunction)(connection) != 0) {
+            disconnect(connection);
+            connection = nullptr;
+        }
+    } else {
+        connection = reinterpret_cast<void *(*)(const char *)>(connectFunction)(nullptr);
+    }
+    if (!connection) {
+        ::dlclose(handle);
+        *problem = x11 ? QStringLiteral("xcb: no X display, %1").arg(environmentText("DISPLAY"))
+                       : QStringLiteral("%1: no compositor, %2")
+                             .arg(platform, environmentText("WAYLAND_DISPLAY"));
+        return false;
+    }
+    m_library = handle;
+    m_connection = connection;
+    m_disconnect = disconnect;
+    return true;
+}
+
+void DisplayConnection::close()
+{
+    if (m_connection)
+        m_disconnect(m_connection);
+    if (m_library)
+        ::dlclose(m_library);
+    m_connection = nullptr;
+    m_library = nullptr;
+}
+
+QString displayProblem(const QStringList &platforms)
+{
+    return DisplayConnection(platforms).problem();
 }
 
 } // namespace zan

@@ -15,9 +15,34 @@ namespace zan {
 // xcb. Plugin options after ":" are left off.
 QStringList displayPlatforms(const QStringList &arguments);
 
-// Tries to reach the window system of each plugin in turn. Empty when one
-// answers, or when one of them needs no display server (offscreen, vnc, ...);
-// otherwise why none could be opened, for the log.
+// A connection to the first window system of the plugins that answers, held
+// until close(). It must outlive the building of QApplication: an X server
+// whose last client leaves resets itself, and refuses the connection Qt
+// makes in the meantime.
+class DisplayConnection {
+public:
+    explicit DisplayConnection(const QStringList &platforms);
+    ~DisplayConnection() { close(); }
+    DisplayConnection(const DisplayConnection &) = delete;
+    DisplayConnection &operator=(const DisplayConnection &) = delete;
+
+    // Empty when a window system answered, or when one of the plugins needs
+    // no display server (offscreen, vnc, ...); otherwise why none could be
+    // opened, for the log.
+    QString problem() const { return m_problem; }
+
+    void close();
+
+private:
+    bool connect(const QString &platform, QString *problem);
+
+    void *m_library = nullptr;
+    void *m_connection = nullptr;
+    void (*m_disconnect)(void *) = nullptr;
+    QString m_problem;
+};
+
+// DisplayConnection(platforms).problem(), the connection closed at once.
 QString displayProblem(const QStringList &platforms);
 
 } // namespace zan

@@ -19,14 +19,16 @@ int main(int argc, char **argv)
     // Every start path may show a window (the agreement, the main window, an
     // alert) and the console launcher's dialogs need the display as well;
     // without one QApplication would abort before a word is logged.
-    const QString noDisplay = zan::displayProblem(zan::displayPlatforms(zan::processArguments()));
-    if (!noDisplay.isEmpty()) {
-        zan::logEntry(
-            QStringLiteral("No display could be opened (%1); nothing was started.").arg(noDisplay));
+    zan::DisplayConnection display(zan::displayPlatforms(zan::processArguments()));
+    if (!display.problem().isEmpty()) {
+        zan::logEntry(QStringLiteral("No display could be opened (%1); nothing was started.")
+                          .arg(display.problem()));
         zan::exitProcess(1);
         return 1;
     }
     QApplication app(argc, argv);
+    // Qt holds its own connection now.
+    display.close();
     QApplication::setApplicationName(QStringLiteral("zan-client-launcher"));
     QApplication::setDesktopFileName(QStringLiteral(ZAN_APP_ID));
     // Windows come and go (alerts, the main window); the process ends only
