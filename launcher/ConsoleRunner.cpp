@@ -5,6 +5,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -85,6 +86,11 @@ ConsoleRunner::~ConsoleRunner()
     stopThreads();
 }
 
+void ConsoleRunner::addEnvironment(const QByteArray &name, const QByteArray &value)
+{
+    m_environment.append(name + '=' + value);
+}
+
 std::optional<RunOutcome> ConsoleRunner::start(const QString &program, const QStringList &arguments,
                                                const QString &workingDirectory)
 {
@@ -128,6 +134,22 @@ std::optional<RunOutcome> ConsoleRunner::start(const QString &program, const QSt
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
+    // The inherited environment without the names given here: with two
+    // entries of one name, the program would read the inherited one.
+    std::vector<char *> envp;
+    for (char **entry = environ; *entry; ++entry) {
+        const bool replaced = std::any_of(
+            m_environment.cbegin(), m_environment.cend(), [entry](const QByteArray &own) {
+                const qsizetype nameLength = own.indexOf('=') + 1;
+                return std::strncmp(*entry, own.constData(), size_t(nameLength)) == 0;
+            });
+        if (!replaced)
+            envp.push_back(*entry);
+    }
+    for (QByteArray &own : m_environment)
+        envp.push_back(own.data());
+    envp.push_back(nullptr);
+
     const QByteArray directory = QFile::encodeName(workingDirectory);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -135,7 +157,7 @@ std::optional<RunOutcome> ConsoleRunner::start(const QString &program, const QSt
     posix_spawn_file_actions_addchdir_np(&actions, directory.constData());
     pid_t pid = -1;
     const int error =
-        ::posix_spawn(&pid, path.constData(), &actions, nullptr, argv.data(), environ);
+        ::posix_spawn(&pid, path.constData(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(fds[1]);
     if (error != 0) {

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 // Runs the console launcher: no shell, standard output on a pipe whose lines
 // go to the log as they arrive, standard input, standard error and the
-// environment inherited.
+// environment inherited (plus what addEnvironment gives).
 #pragma once
 
 #include "LineSplitter.h"
 
+#include <QByteArrayList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -56,6 +57,10 @@ public:
     // its output: a process it left behind may hold the pipe open for ever.
     void setOutputGrace(std::chrono::milliseconds grace) { m_grace = grace; }
 
+    // Gives the program the variable on top of the inherited environment,
+    // in place of an inherited one of that name; for the next start().
+    void addEnvironment(const QByteArray &name, const QByteArray &value);
+
     // Starts the program. Returns the outcome at once when it cannot start;
     // otherwise finished() follows on this object's thread.
     std::optional<RunOutcome> start(const QString &program, const QStringList &arguments,
@@ -75,6 +80,7 @@ private:
     void stopThreads();
 
     PieceSink m_sink;
+    QByteArrayList m_environment; // NAME=value
     std::chrono::milliseconds m_grace{2000};
     pid_t m_pid = -1;
     int m_outputFd = -1;
