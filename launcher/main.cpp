@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Entry of the launcher application.
 #include "AppDelegate.h"
+#include "LaunchToken.h"
 #include "ProcessArguments.h"
 #include "SystemLog.h"
 #include "Translations.h"
@@ -10,6 +11,9 @@
 int main(int argc, char **argv)
 {
     zan::saveProcessArguments(argc, argv);
+    // Before Qt starts, which on X11 would take the desktop's startup ID as
+    // its own; the launcher hands the token to the window it is meant for.
+    zan::saveLaunchToken(zan::takeLaunchTokenFromEnvironment());
     zan::openSystemLog("zan-client-launcher");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zan-client-launcher"));
