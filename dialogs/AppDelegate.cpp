@@ -14,6 +14,7 @@
 #include "SelectSharedController.h"
 #include "SelectSuspendController.h"
 #include "SystemLog.h"
+#include "WindowActivation.h"
 
 #include <QDialog>
 #include <QMessageBox>
@@ -90,9 +91,11 @@ template <class Controller> int AppDelegate::runDialog(Controller &controller)
 {
     QDialog *dialog = controller.window();
     dialog->setWindowModality(Qt::ApplicationModal);
+    // To the front once the display has drawn it; Qt brings the launch token
+    // that the desktop left in the environment.
+    dialog->winId();
+    activateWhenExposed(dialog->windowHandle());
     dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
     return dialog->exec();
 }
 

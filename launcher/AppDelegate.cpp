@@ -4,12 +4,14 @@
 #include "EulaPrompt.h"
 #include "InfoPlist.h"
 #include "LaunchRules.h"
+#include "LaunchToken.h"
 #include "MainWindow.h"
 #include "ProcessArguments.h"
 #include "ProcessExit.h"
 #include "SystemLog.h"
 #include "UrlEventService.h"
 #include "VersionTrail.h"
+#include "WindowActivation.h"
 
 #include "Bundle.h"
 
@@ -18,9 +20,12 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QThread>
+
+#include <utility>
 
 #ifndef ZAN_APP_ID
 #define ZAN_APP_ID "com.zan.ClientLauncher"
@@ -33,6 +38,27 @@ namespace {
 bool oneEvent = false;
 
 const QString appId = QStringLiteral(ZAN_APP_ID);
+
+// Holds an event's launch token while the event is handled. Events may nest
+// (one arrives while the agreement or the console launcher waits in an event
+// loop), so the outer event's token comes back afterwards; a token that no
+// window and no console launcher took is given back to the desktop.
+class LaunchTokenScope {
+public:
+    LaunchTokenScope(AppDelegate &delegate, QString &slot, const QString &token)
+        : m_slot(slot), m_outer(std::exchange(slot, token))
+    {
+        if (!token.isEmpty())
+            delegate.log(QStringLiteral("Launch token =  %1").arg(quoteForLog(token)));
+    }
+    ~LaunchTokenScope() { releaseLaunchToken(std::exchange(m_slot, m_outer)); }
+    LaunchTokenScope(const LaunchTokenScope &) = delete;
+    LaunchTokenScope &operator=(const LaunchTokenScope &) = delete;
+
+private:
+    QString &m_slot;
+    QString m_outer;
+};
 } // namespace
 
 AppDelegate::AppDelegate(QObject *parent) : QObject(parent)
@@ -41,8 +67,10 @@ AppDelegate::AppDelegate(QObject *parent) : QObject(parent)
         return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                            QStringLiteral("zan"), appId);
     };
-    m_alertHandler = [](const QString &message) {
+    m_alertHandler = [this](const QString &message) {
         QMessageBox box(QMessageBox::Information, QString(), message, QMessageBox::Ok);
+        box.winId();
+        activateWhenExposed(box.windowHandle(), takeLaunchToken());
         box.exec();
     };
     m_processRunner = [this](const QString &program, const QByteArrayList &arguments,
@@ -97,8 +125,10 @@ void AppDelegate::applicationWillFinishLaunching()
         break;
     }
 
-    // A command-line launch always logs.
+    // A command-line launch always logs. A launch token it was started with
+    // goes to its alert or its console launcher.
     LogConsole = true;
+    m_launchToken = savedLaunchToken();
     if (decision.processSerialNumber) {
         const QString warning = processSerialNumberWarning();
         log(warning);
@@ -131,6 +161,9 @@ void AppDelegate::readLogConsole(const QStringList &arguments)
 
 void AppDelegate::browserLaunch(const QStringList &arguments)
 {
+    // Started with the program path alone, it shows nothing until an event
+    // comes with a token of its own.
+    releaseLaunchToken(savedLaunchToken());
     readLogConsole(arguments);
     log(QStringLiteral("Browser launch, params =  %1").arg(describeList(arguments)));
     QString error;
@@ -153,12 +186,14 @@ void AppDelegate::browserLaunch(const QStringList &arguments)
 
 void AppDelegate::desktopOpen(const QStringList &arguments, const QStringList &urls)
 {
+    // The desktop that ran the Exec line put its token in the environment.
+    const QString token = savedLaunchToken();
     QString error;
     switch (registerURLHandler(&error)) {
     case Registration::Registered:
         break;
     case Registration::NameTaken:
-        forwardToRunningInstance(urls);
+        forwardToRunningInstance(urls, token);
         return;
     case Registration::NoBus:
         // The URLs are at hand: this process handles them itself. Only the
@@ -173,30 +208,24 @@ void AppDelegate::desktopOpen(const QStringList &arguments, const QStringList &u
     readLogConsole(arguments);
     log(QStringLiteral("Browser launch, params =  %1").arg(describeList(arguments)));
     if (urls.isEmpty()) {
-        QMetaObject::invokeMethod(this, &AppDelegate::activate, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, token] { activate(token); }, Qt::QueuedConnection);
         return;
     }
+    QString firstToken = token;
     for (const QString &url : urls) {
         QMetaObject::invokeMethod(
-            this, [this, url] { handleURLEvent(url); }, Qt::QueuedConnection);
+            this, [this, url, firstToken] { handleURLEvent(url, firstToken); },
+            Qt::QueuedConnection);
+        firstToken.clear();
     }
 }
 
-void AppDelegate::forwardToRunningInstance(const QStringList &urls)
+void AppDelegate::forwardToRunningInstance(const QStringList &urls, const QString &launchToken)
 {
-    QDBusMessage call;
-    if (urls.isEmpty()) {
-        call = QDBusMessage::createMethodCall(appId, objectPathForAppId(appId),
-                                              QStringLiteral("org.freedesktop.Application"),
-                                              QStringLiteral("Activate"));
-        call << QVariantMap();
-    } else {
-        call = QDBusMessage::createMethodCall(appId, objectPathForAppId(appId),
-                                              QStringLiteral("org.freedesktop.Application"),
-                                              QStringLiteral("Open"));
-        call << urls << QVariantMap();
-    }
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call);
+    // The running launcher shows the window, so the token goes with the URL.
+    const QDBusMessage reply =
+        QDBusConnection::sessionBus().call(applicationCall(appId, urls, launchToken));
     if (reply.type() == QDBusMessage::ErrorMessage) {
         logEntry(QStringLiteral("Cannot hand the URL to the running launcher: %1")
                      .arg(reply.errorMessage()));
@@ -238,8 +267,11 @@ AppDelegate::Registration AppDelegate::registerURLHandler(QString *error)
     return Registration::Registered;
 }
 
-void AppDelegate::handleURLEvent(const std::optional<QString> &url)
+void AppDelegate::handleURLEvent(const std::optional<QString> &url, const QString &launchToken)
 {
+    // The event's token is there for its first window; one that nothing
+    // took (a refused or ignored event) ends its startup sequence here.
+    const LaunchTokenScope tokenScope(*this, m_launchToken, launchToken);
     // The URL is checked before anything is shown: a refused one never
     // brings up the agreement. Any local program can send an event, so what
     // is not ours is refused before it reaches the console launcher's
@@ -328,8 +360,14 @@ RunOutcome AppDelegate::runConsoleLauncher(const QString &program, const QByteAr
                                            const QString &workingDirectory)
 {
     ConsoleRunner runner;
+    // A launch token that no window of ours used goes to the console
+    // launcher, whose first dialog then comes to the front with it.
+    if (!m_launchToken.isEmpty())
+        runner.addEnvironment(launchTokenVariable(QGuiApplication::platformName()),
+                              m_launchToken.toUtf8());
     if (std::optional<RunOutcome> failure = runner.start(program, arguments, workingDirectory))
-        return *failure;
+        return *failure; // the token stays for the alert that says so
+    m_launchToken.clear();
     // Wait with the event loop turning, so D-Bus calls and the user
     // interface are served for the whole run.
     RunOutcome outcome;
@@ -388,6 +426,8 @@ qint64 AppDelegate::showEULA()
     // handleURLEvent, which names this as the reason.
     m_agreementOpen = true;
     const auto closed = qScopeGuard([this] { m_agreementOpen = false; });
+    // The agreement is the first window shown for the event.
+    const QString token = takeLaunchToken();
     if (m_eulaHandler)
         return m_eulaHandler();
     EulaPrompt prompt;
@@ -395,7 +435,7 @@ qint64 AppDelegate::showEULA()
     // leaves only Cancel.
     prompt.loadAgreement(bundlePath() +
                          QStringLiteral("/Contents/Resources/License Agreement.rtf"));
-    return prompt.run();
+    return prompt.run(token);
 }
 
 std::optional<QString> AppDelegate::currentVersion() const
@@ -411,16 +451,21 @@ std::optional<QString> AppDelegate::currentBuild() const
     return plist.dict ? stringValue(*plist.dict, QStringLiteral("CFBundleVersion")) : std::nullopt;
 }
 
-void AppDelegate::activate()
+void AppDelegate::activate(const QString &launchToken)
 {
     if (!window) {
         auto *mainWindow = new MainWindow(currentVersion(), currentBuild());
         connect(mainWindow, &MainWindow::closed, this, &AppDelegate::mainWindowClosed);
         window = mainWindow;
     }
+    window->winId();
+    activateWhenExposed(window->windowHandle(), launchToken);
     window->show();
-    window->raise();
-    window->activateWindow();
+}
+
+QString AppDelegate::takeLaunchToken()
+{
+    return std::exchange(m_launchToken, QString());
 }
 
 void AppDelegate::mainWindowClosed()

@@ -54,8 +54,10 @@ public:
     bool applicationSupportsSecureRestorableState() const { return true; }
 
     // A get-URL event; url is its direct-object string, unset when it carries
-    // none.
-    void handleURLEvent(const std::optional<QString> &url);
+    // none. The desktop's launch token, if it sent one, goes to the first
+    // window shown for the event, else to the console launcher started for
+    // it; one that neither takes is given back when the event is done.
+    void handleURLEvent(const std::optional<QString> &url, const QString &launchToken = QString());
 
     // Runs the console launcher with the launch parameters, byte for byte,
     // and ends the process with its status. The event loop keeps running
@@ -78,9 +80,10 @@ public:
     std::optional<QString> currentBuild() const;
 
     // The desktop asked for the application itself (no URL): show the main
-    // window, or raise it when it is shown already. Closing it ends the
-    // process with status 0 unless a console launcher is running.
-    void activate();
+    // window, or raise it when it is shown already, with the desktop's launch
+    // token. Closing it ends the process with status 0 unless a console
+    // launcher is running.
+    void activate(const QString &launchToken = QString());
 
     // Whether a console launcher is running now.
     bool consoleLauncherRunning() const { return m_consoleRunning; }
@@ -123,7 +126,10 @@ private:
     void readLogConsole(const QStringList &arguments);
     void browserLaunch(const QStringList &arguments);
     void desktopOpen(const QStringList &arguments, const QStringList &urls);
-    void forwardToRunningInstance(const QStringList &urls);
+    void forwardToRunningInstance(const QStringList &urls, const QString &launchToken);
+    // The launch token of the event being handled, for the first window shown
+    // for it; empty once taken.
+    QString takeLaunchToken();
     void mainWindowClosed();
     RunOutcome runConsoleLauncher(const QString &program, const QByteArrayList &arguments,
                                   const QString &workingDirectory);
@@ -141,6 +147,7 @@ private:
     bool m_acceptedInProcess = false;
     std::optional<QString> m_acceptedVersion;
     UrlEventService *m_service = nullptr;
+    QString m_launchToken;
 };
 
 } // namespace zan

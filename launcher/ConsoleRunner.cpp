@@ -5,6 +5,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -110,6 +111,11 @@ ConsoleRunner::~ConsoleRunner()
     stopThreads();
 }
 
+void ConsoleRunner::addEnvironment(const QByteArray &name, const QByteArray &value)
+{
+    m_environment.append(name + '=' + value);
+}
+
 std::optional<RunOutcome> ConsoleRunner::start(const QString &program, const QStringList &arguments,
                                                const QString &workingDirectory)
 {
@@ -164,6 +170,22 @@ std::optional<RunOutcome> ConsoleRunner::start(const QString &program,
         argv.push_back(argument.data());
     argv.push_back(nullptr);
 
+    // The inherited environment without the names given here: with two
+    // entries of one name, the program would read the inherited one.
+    std::vector<char *> envp;
+    for (char **entry = environ; *entry; ++entry) {
+        const bool replaced = std::any_of(
+            m_environment.cbegin(), m_environment.cend(), [entry](const QByteArray &own) {
+                const qsizetype nameLength = own.indexOf('=') + 1;
+                return std::strncmp(*entry, own.constData(), size_t(nameLength)) == 0;
+            });
+        if (!replaced)
+            envp.push_back(*entry);
+    }
+    for (QByteArray &own : m_environment)
+        envp.push_back(own.data());
+    envp.push_back(nullptr);
+
     const QByteArray directory = QFile::encodeName(workingDirectory);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -186,7 +208,7 @@ std::optional<RunOutcome> ConsoleRunner::start(const QString &program,
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     pid_t pid = -1;
     const int error =
-        ::posix_spawn(&pid, path.constData(), &actions, &attributes, argv.data(), environ);
+        ::posix_spawn(&pid, path.constData(), &actions, &attributes, argv.data(), envp.data());
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     ::close(fds[1]);

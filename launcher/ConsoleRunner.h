@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Runs the console launcher: no shell, standard output on a pipe whose lines
 // go to the log as they arrive, standard input, standard error and the
-// environment inherited.
+// environment inherited (plus what addEnvironment gives).
 //
 // Written on posix_spawn and a reader thread rather than QProcess: QProcess
 // takes its arguments as QString, so a launch parameter that is not UTF-8
@@ -83,6 +83,10 @@ public:
     // outputComplete false.
     void setOutputGrace(std::chrono::milliseconds grace) { m_grace = grace; }
 
+    // Gives the program the variable on top of the inherited environment,
+    // in place of an inherited one of that name; for the next start().
+    void addEnvironment(const QByteArray &name, const QByteArray &value);
+
     // Starts the program with the arguments exactly as given, byte for byte.
     // Returns the outcome at once when it cannot start; otherwise finished()
     // follows on this object's thread.
@@ -106,6 +110,7 @@ private:
     void stopThreads();
 
     PieceSink m_sink;
+    QByteArrayList m_environment; // NAME=value
     std::chrono::milliseconds m_grace{2000};
     pid_t m_pid = -1;
     int m_outputFd = -1;

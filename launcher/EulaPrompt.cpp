@@ -2,12 +2,12 @@
 #include "EulaPrompt.h"
 
 #include "SystemLog.h"
+#include "WindowActivation.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace zan {
@@ -95,14 +95,13 @@ RtfResult EulaPrompt::loadAgreement(const QString &path)
     return result;
 }
 
-int EulaPrompt::run()
+int EulaPrompt::run(const QString &launchToken)
 {
-    // The launcher has no window of its own in front; bring the prompt there
-    // once exec() has shown it (showing it before would make it modeless).
-    QTimer::singleShot(0, this, [this] {
-        raise();
-        activateWindow();
-    });
+    // The launcher has no window of its own in front; the prompt asks to be
+    // there once exec() has shown it (showing it before would make it
+    // modeless) and the display has drawn it.
+    winId();
+    activateWhenExposed(windowHandle(), launchToken);
     return exec() == QDialog::Accepted && m_btnAccept->isEnabled() ? AcceptResult : DeclineResult;
 }
 

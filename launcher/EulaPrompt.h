@@ -28,8 +28,9 @@ public:
     RtfResult loadAgreement(const QString &path);
 
     // Runs the prompt modally: AcceptResult on Accept, DeclineResult on
-    // Cancel, Escape or closing the window.
-    int run();
+    // Cancel, Escape or closing the window. The prompt comes to the front
+    // with the desktop's launch token, when there is one.
+    int run(const QString &launchToken = QString());
 
     QTextBrowser *agreementView() const { return m_textAgreement; }
     QPushButton *acceptButton() const { return m_btnAccept; }

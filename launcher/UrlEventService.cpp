@@ -17,25 +17,45 @@ QString objectPathForAppId(const QString &appId)
     return path;
 }
 
-UrlEventService::UrlEventService(AppDelegate *delegate) : QObject(delegate), m_delegate(delegate) {}
-
-void UrlEventService::Activate(const QVariantMap &)
+QDBusMessage applicationCall(const QString &appId, const QStringList &urls,
+                             const QString &launchToken)
 {
-    QMetaObject::invokeMethod(m_delegate, &AppDelegate::activate, Qt::QueuedConnection);
+    const bool open = !urls.isEmpty();
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        appId, objectPathForAppId(appId), QStringLiteral("org.freedesktop.Application"),
+        open ? QStringLiteral("Open") : QStringLiteral("Activate"));
+    if (open)
+        call << urls;
+    call << platformDataForLaunchToken(launchToken);
+    return call;
 }
 
-void UrlEventService::Open(const QStringList &uris, const QVariantMap &)
+UrlEventService::UrlEventService(AppDelegate *delegate) : QObject(delegate), m_delegate(delegate) {}
+
+void UrlEventService::Activate(const QVariantMap &platformData)
 {
     AppDelegate *delegate = m_delegate;
+    const QString token = launchTokenFromPlatformData(platformData);
+    QMetaObject::invokeMethod(
+        delegate, [delegate, token] { delegate->activate(token); }, Qt::QueuedConnection);
+}
+
+void UrlEventService::Open(const QStringList &uris, const QVariantMap &platformData)
+{
+    AppDelegate *delegate = m_delegate;
+    QString token = launchTokenFromPlatformData(platformData);
     // An Open without any URL is an event without a direct object.
     if (uris.isEmpty()) {
         QMetaObject::invokeMethod(
-            delegate, [delegate] { delegate->handleURLEvent(std::nullopt); }, Qt::QueuedConnection);
+            delegate, [delegate, token] { delegate->handleURLEvent(std::nullopt, token); },
+            Qt::QueuedConnection);
         return;
     }
     for (const QString &uri : uris) {
         QMetaObject::invokeMethod(
-            delegate, [delegate, uri] { delegate->handleURLEvent(uri); }, Qt::QueuedConnection);
+            delegate, [delegate, uri, token] { delegate->handleURLEvent(uri, token); },
+            Qt::QueuedConnection);
+        token.clear();
     }
 }
 

@@ -3,6 +3,7 @@
 #include "AppDelegate.h"
 #include "ConsoleRunner.h"
 #include "DisplayCheck.h"
+#include "LaunchToken.h"
 #include "ProcessArguments.h"
 #include "ProcessExit.h"
 #include "SystemLog.h"
@@ -15,6 +16,9 @@ int main(int argc, char **argv)
     // Before Qt starts any thread, which would keep the signal mask it finds.
     zan::setUpSignals();
     zan::saveProcessArguments(argc, argv);
+    // Before Qt starts, which on X11 would take the desktop's startup ID as
+    // its own; the launcher hands the token to the window it is meant for.
+    zan::saveLaunchToken(zan::takeLaunchTokenFromEnvironment());
     zan::openSystemLog("zan-client-launcher");
     // Every start path may show a window (the agreement, the main window, an
     // alert) and the console launcher's dialogs need the display as well;

@@ -45,8 +45,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its display plugin at run time, out of sight of dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # Opening zan: links in a browser goes through xdg-open and the desktop's
-# default-application list.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# default-application list. On a Wayland desktop the programs run through
+# Xwayland without Qt's Wayland plugin, where the compositor may keep their
+# windows behind the browser's.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "desktop-file-utils")
 set(CPACK_THREADS 2)
 include(CPack)

@@ -221,8 +221,7 @@ bool removeFile(const QString &path)
     struct stat info {};
     // Only what a program writes as a file: never a folder, nor a FIFO or a
     // device node that a path happened to name.
-    if (::lstat(name.constData(), &info) != 0 ||
-        !(S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)))
+    if (::lstat(name.constData(), &info) != 0 || !(S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)))
         return false;
     return ::unlink(name.constData()) == 0;
 }

@@ -3,6 +3,9 @@
 # Activate shows it once (a second Activate raises the same window), Open
 # alone never shows it, Quit ends the process with 0 before any URL, and
 # closing it while a console launcher runs leaves the process running.
+# The desktop's launch token: Activate with a startup ID ends that startup
+# sequence once the window shows; Open's token, with no window to show,
+# reaches the console launcher as DESKTOP_STARTUP_ID.
 # With ZAN_WINDOW_SHOT=FILE a picture of the window is saved there.
 # Usage (under with-display.sh): launcher-window.sh BUNDLE_DIR BUILD_DIR
 set -euo pipefail
@@ -13,7 +16,8 @@ command -v gdbus >/dev/null || fail "gdbus is not installed (package libglib2.0-
 use_work_bundle "$1"
 cat >"$bundle/Contents/Applications/zanlauncher" <<'FAKE'
 #!/bin/sh
-echo "$@" >>"$ZAN_E2E_RECORD"
+echo "$@${DESKTOP_STARTUP_ID:+ startup=$DESKTOP_STARTUP_ID}${XDG_ACTIVATION_TOKEN:+ token=$XDG_ACTIVATION_TOKEN}" \
+    >>"$ZAN_E2E_RECORD"
 read -r status <"$ZAN_E2E_RELEASE"
 exit "$status"
 FAKE
@@ -65,10 +69,10 @@ one_window || fail "a second Activate showed another window"
 focus_and_press Return # Quit is the default button
 finish 0
 
-# Open alone never shows the window.
+# Open alone never shows the window; its token goes to the console launcher.
 start
-call Open "['zan://open.example/']" '{}'
-wait_for "the console launcher" recorded "zan://open.example/"
+call Open "['zan://open.example/']" "{'desktop-startup-id': <'zan-e2e-open_TIME0'>}"
+wait_for "the console launcher" recorded "zan://open.example/ startup=zan-e2e-open_TIME0"
 no_window || fail "Open showed the main window"
 echo 0 >"$work/release"
 finish 0
@@ -85,4 +89,21 @@ wait_for "the main window to close" no_window
 kill -0 "$launcher_pid" || fail "closing the window ended the launcher"
 echo 5 >"$work/release"
 finish 5
-echo "PASS: Activate shows one window, Open none, Quit ends with 0, a close leaves a run alone"
+
+# Activate with a startup ID: the window carries the ID, and the startup
+# sequence ends (a "remove" message on the root window) once it shows.
+"$2/tests/e2e/startup_listener" >"$work/startup" 2>>"$work/log" &
+listener_pid=$!
+trap 'kill "$listener_pid" 2>/dev/null; cleanup_work_bundle' EXIT
+wait_for "the startup listener" grep -qx listening "$work/startup"
+startup_id='zan-e2e-activate_TIME0'
+start
+call Activate "{'desktop-startup-id': <'$startup_id'>}"
+wait_for "the main window" one_window
+wait_for "the startup sequence to end" grep -qxF "remove: ID=$startup_id" "$work/startup"
+xprop -id "$(windows | head -n 1)" _NET_STARTUP_ID | grep -qF "\"$startup_id\"" ||
+    fail "the window does not carry its startup ID"
+focus_and_press Return
+finish 0
+echo "PASS: Activate shows one window, Open none, Quit ends with 0, a close leaves a run alone," \
+    "a startup sequence ends when the window shows, Open's token reaches the console launcher"

@@ -13,13 +13,16 @@
 //               SIGPIPE, and "blocked K", the number of signals blocked, each
 //               on a line; exit with N
 // With ZAN_HELPER_RECORD set, the working folder and every argument are first
-// written to that file, each followed by a NUL byte.
+// written to that file, each followed by a NUL byte; with ZAN_HELPER_ENVIRON
+// set, every entry of the environment is written to that file the same way.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <unistd.h>
+
+extern char **environ;
 
 namespace {
 void writeAll(const std::string &bytes)
@@ -54,6 +57,14 @@ int main(int argc, char **argv)
         std::fwrite(cwd, 1, std::strlen(cwd) + 1, file);
         for (int i = 1; i < argc; ++i)
             std::fwrite(argv[i], 1, std::strlen(argv[i]) + 1, file);
+        std::fclose(file);
+    }
+    if (const char *record = std::getenv("ZAN_HELPER_ENVIRON")) {
+        FILE *file = std::fopen(record, "wb");
+        if (!file)
+            return 71;
+        for (char **entry = environ; *entry; ++entry)
+            std::fwrite(*entry, 1, std::strlen(*entry) + 1, file);
         std::fclose(file);
     }
     std::string mode;

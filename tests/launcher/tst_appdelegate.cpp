@@ -2,10 +2,12 @@
 // The launcher's delegate: start paths, logging switch, launch URL events and
 // a real run of a stand-in console launcher in a bundle whose path has spaces.
 #include "AppDelegate.h"
+#include "LaunchToken.h"
 #include "ProcessArguments.h"
 #include "ProcessExit.h"
 #include "SystemLog.h"
 #include "Translations.h"
+#include "UrlEventService.h"
 
 #include "MainWindow.h"
 
@@ -95,6 +97,8 @@ private Q_SLOTS:
     void closingWhileConsoleLauncherRuns();
     void refusedUrlWithWindowShown();
     void openUrlWithoutSessionBus();
+    void launchTokenToConsoleLauncher_data();
+    void launchTokenToConsoleLauncher();
 
 private:
     void writePlist(const QByteArray &dictBody);
@@ -148,6 +152,8 @@ void TestAppDelegate::cleanup()
     qunsetenv("ZAN_HELPER_RECORD");
     qunsetenv("ZAN_HELPER_MODE");
     qunsetenv("ZAN_HELPER_ARG");
+    qunsetenv("ZAN_HELPER_ENVIRON");
+    saveLaunchToken(QString());
     m_dir.reset();
 }
 
@@ -568,6 +574,88 @@ void TestAppDelegate::openUrlWithoutSessionBus()
     QVERIFY(!m_entries.isEmpty());
     QVERIFY2(m_entries.first().startsWith(QStringLiteral("No session bus")),
              qPrintable(m_entries.first()));
+}
+
+void TestAppDelegate::launchTokenToConsoleLauncher_data()
+{
+    QTest::addColumn<QString>("road");
+    QTest::addColumn<QVariantMap>("platformData");
+    QTest::addColumn<bool>("agreementShown");
+    QTest::addColumn<QString>("childToken");
+    const QString token = QStringLiteral("token-4711");
+    QTest::newRow("Open with a Wayland token")
+        << "open" << QVariantMap{{"activation-token", token}} << false << token;
+    QTest::newRow("Open with a startup ID")
+        << "open" << QVariantMap{{"desktop-startup-id", token}} << false << token;
+    QTest::newRow("Open without token") << "open" << QVariantMap{} << false << QString();
+    // The agreement came to the front with it; a token is used once.
+    QTest::newRow("Open that shows the agreement")
+        << "open" << QVariantMap{{"activation-token", token}} << true << QString();
+    QTest::newRow("Open forwarded by a second launcher")
+        << "forwarded" << QVariantMap{} << false << token;
+    QTest::newRow("desktop entry's Exec line") << "exec" << QVariantMap{} << false << token;
+    QTest::newRow("command line") << "command" << QVariantMap{} << false << token;
+}
+
+// The launch token that no window of the launcher takes reaches the console
+// launcher's environment, for the first dialog it starts.
+void TestAppDelegate::launchTokenToConsoleLauncher()
+{
+    QFETCH(QString, road);
+    QFETCH(QVariantMap, platformData);
+    QFETCH(bool, agreementShown);
+    QFETCH(QString, childToken);
+    const QString sentToken = QStringLiteral("token-4711");
+    QVERIFY(QFile::copy(helper, m_bundle + QStringLiteral("/Contents/Applications/zanlauncher")));
+    const QString environment = m_dir->filePath(QStringLiteral("environ"));
+    qputenv("ZAN_HELPER_ENVIRON", QFile::encodeName(environment));
+    qputenv("ZAN_HELPER_MODE", "exit");
+    qputenv("ZAN_HELPER_ARG", "0");
+    int prompts = 0;
+    m_delegate->setEulaHandler([&prompts] {
+        ++prompts;
+        return qint64(1);
+    });
+    if (!agreementShown) {
+        m_delegate->trackEULA(); // on record before the event
+        prompts = 0;
+    }
+
+    const QString url = QStringLiteral("zan://h/x");
+    auto *service = new UrlEventService(m_delegate.get());
+    if (road == QLatin1String("open")) {
+        setProcessArguments({program});
+        m_delegate->applicationWillFinishLaunching();
+        service->Open({url}, platformData);
+    } else if (road == QLatin1String("forwarded")) {
+        // What a second launcher sends to this one, delivered as the bus would.
+        const QDBusMessage call = applicationCall(QStringLiteral(ZAN_APP_ID), {url}, sentToken);
+        QCOMPARE(call.member(), QStringLiteral("Open"));
+        service->Open(call.arguments().at(0).toStringList(), call.arguments().at(1).toMap());
+    } else {
+        saveLaunchToken(sentToken); // as main takes it from the environment
+        setProcessArguments(road == QLatin1String("exec")
+                                ? QStringList{program, QStringLiteral("--open-url"), url}
+                                : QStringList{program, url});
+        m_delegate->applicationWillFinishLaunching();
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_exits, QList<int>{0}, 60000);
+    QCOMPARE(prompts, agreementShown ? 1 : 0);
+
+    QFile file(environment);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QStringList tokens;
+    for (const QByteArray &entry : file.readAll().split('\0')) {
+        if (entry.startsWith("XDG_ACTIVATION_TOKEN=") || entry.startsWith("DESKTOP_STARTUP_ID="))
+            tokens.append(QString::fromUtf8(entry));
+    }
+    // Not on X11 here, so the Wayland variable.
+    QCOMPARE(tokens, childToken.isEmpty() ? QStringList{}
+                                          : QStringList{"XDG_ACTIVATION_TOKEN=" + childToken});
+    if (!m_delegate->LogConsole) {
+        for (const QString &entry : std::as_const(m_entries))
+            QVERIFY2(!entry.contains(sentToken), qPrintable(entry));
+    }
 }
 
 QTEST_MAIN(TestAppDelegate)

@@ -66,6 +66,7 @@ private Q_SLOTS:
     void status_data();
     void status();
     void argumentsAndFolderExactly();
+    void environmentAdded();
     void outputEntries_data();
     void outputEntries();
     void lineLoggedBeforeTheEnd();
@@ -85,6 +86,7 @@ void TestConsoleRunner::cleanup()
     sigset_t none;
     sigemptyset(&none);
     ::pthread_sigmask(SIG_SETMASK, &none, nullptr);
+    qunsetenv("ZAN_HELPER_ENVIRON");
 }
 
 void TestConsoleRunner::status_data()
@@ -214,6 +216,47 @@ void TestConsoleRunner::logEntryKeepsWhatFollowsNul()
     QCOMPARE(file.readAll(), QByteArray("zanlauncherConsole>>>> a\xEF\xBF\xBD"
                                         "b\na\xEF\xBF\xBD"
                                         "b\n"));
+}
+
+// What the launcher adds replaces an inherited variable of that name, which
+// a program would otherwise read first; everything else is inherited, and
+// the launcher's own environment stays as it was.
+void TestConsoleRunner::environmentAdded()
+{
+    QTemporaryDir base;
+    QVERIFY(base.isValid());
+    const QString record = base.filePath(QStringLiteral("environ"));
+    qputenv("ZAN_HELPER_ENVIRON", QFile::encodeName(record));
+    qputenv("XDG_ACTIVATION_TOKEN", "inherited");
+    qputenv("XDG_ACTIVATION_TOKEN_SIMILAR", "kept");
+
+    Collected collected;
+    ConsoleRunner runner(collected.sink());
+    runner.addEnvironment("XDG_ACTIVATION_TOKEN", "given");
+    runner.addEnvironment("ZAN_ADDED", "a=b c");
+    QVERIFY(!runner.start(helper, {QStringLiteral("exit"), QStringLiteral("0")}, QDir::tempPath()));
+    QCOMPARE(waitForOutcome(runner).status, 0);
+    QCOMPARE(qgetenv("XDG_ACTIVATION_TOKEN"), QByteArray("inherited"));
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    qunsetenv("XDG_ACTIVATION_TOKEN_SIMILAR");
+
+    QFile file(record);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QList<QByteArray> entries = file.readAll().split('\0');
+    entries.removeLast();
+    const auto named = [&entries](const QByteArray &name) {
+        QList<QByteArray> found;
+        for (const QByteArray &entry : std::as_const(entries)) {
+            if (entry.startsWith(QByteArray(name + '=')))
+                found.append(entry);
+        }
+        return found;
+    };
+    QCOMPARE(named("XDG_ACTIVATION_TOKEN"), QList<QByteArray>{"XDG_ACTIVATION_TOKEN=given"});
+    QCOMPARE(named("XDG_ACTIVATION_TOKEN_SIMILAR"),
+             QList<QByteArray>{"XDG_ACTIVATION_TOKEN_SIMILAR=kept"});
+    QCOMPARE(named("ZAN_ADDED"), QList<QByteArray>{"ZAN_ADDED=a=b c"});
+    QCOMPARE(named("ZAN_HELPER_ENVIRON").size(), 1);
 }
 
 void TestConsoleRunner::outputEntries_data()

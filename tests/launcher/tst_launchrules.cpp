@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-// Start-up decision, log rendering of arguments, the launch URL check and
-// whether a display can be opened.
+// Start-up decision, log rendering of arguments, the launch URL check, whether
+// a display can be opened and the desktop's launch token.
 #include "DisplayCheck.h"
 #include "LaunchRules.h"
+#include "LaunchToken.h"
 
 #include <QTest>
 
@@ -23,6 +24,10 @@ private Q_SLOTS:
     void init();
     void display_data();
     void display();
+    void launchToken_data();
+    void launchToken();
+    void startupRemoveMessage_data();
+    void startupRemoveMessage();
 };
 
 void TestLaunchRules::decideStart_data()
@@ -160,6 +165,56 @@ void TestLaunchRules::display()
     QCOMPARE(zan::displayPlatforms({QStringLiteral("/b/zan-client-launcher")}), platforms);
     const QString found = zan::displayProblem(platforms);
     QVERIFY2(problem.isEmpty() ? found.isEmpty() : found.contains(problem), qPrintable(found));
+}
+
+void TestLaunchRules::launchToken_data()
+{
+    QTest::addColumn<QVariantMap>("platformData");
+    QTest::addColumn<QString>("token");
+    const QString wayland = QStringLiteral("b3f1c2d4e5f60718293a4b5c6d7e8f90");
+    const QString x11 = QStringLiteral("gio-1234-host-xdg-open-0_TIME5678");
+    QTest::newRow("Wayland token") << QVariantMap{{"activation-token", wayland}} << wayland;
+    QTest::newRow("X11 startup ID") << QVariantMap{{"desktop-startup-id", x11}} << x11;
+    QTest::newRow("GLib 2.76 sends both")
+        << QVariantMap{{"activation-token", wayland}, {"desktop-startup-id", x11}} << wayland;
+    QTest::newRow("empty activation token")
+        << QVariantMap{{"activation-token", QString()}, {"desktop-startup-id", x11}} << x11;
+    QTest::newRow("none") << QVariantMap{{"pwd", "/home/u"}} << QString();
+    QTest::newRow("bytes, not text")
+        << QVariantMap{{"desktop-startup-id", QByteArray("gio-1_TIME2")}} << QString();
+    QTest::newRow("line break") << QVariantMap{{"activation-token", QStringLiteral("a\nb")},
+                                               {"desktop-startup-id", x11}}
+                                << x11;
+    QTest::newRow("too long") << QVariantMap{{"desktop-startup-id",
+                                              QString(1025, QLatin1Char('a'))}}
+                              << QString();
+}
+
+void TestLaunchRules::launchToken()
+{
+    QFETCH(QVariantMap, platformData);
+    QFETCH(QString, token);
+    QCOMPARE(zan::launchTokenFromPlatformData(platformData), token);
+}
+
+void TestLaunchRules::startupRemoveMessage_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("GIO startup ID") << "gio-1234-host-xdg-open-0_TIME5678"
+                                    << QByteArray("remove: ID=gio-1234-host-xdg-open-0_TIME5678");
+    // A space would end the value and start a key of the sender's choosing.
+    QTest::newRow("space, quote, backslash")
+        << "a b\"c\\" << QByteArray("remove: ID=a\\ b\\\"c\\\\");
+    QTest::newRow("non-ASCII as UTF-8")
+        << QString::fromUtf8("zän") << QByteArray("remove: ID=z\xc3\xa4n");
+}
+
+void TestLaunchRules::startupRemoveMessage()
+{
+    QFETCH(QString, id);
+    QFETCH(QByteArray, message);
+    QCOMPARE(zan::startupRemoveMessage(id), message);
 }
 
 QTEST_GUILESS_MAIN(TestLaunchRules)
