@@ -4,7 +4,7 @@
 #include "Files.h"
 
 #include <QFont>
-#include <QSet>
+#include <QHash>
 #include <QStringDecoder>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
@@ -62,6 +62,113 @@ struct GroupState {
 struct Font {
     QString name;
     int codePage = 0; // 0: the document's code page
+};
+
+// A control word's numeric parameter.
+struct Param {
+    bool given = false;
+    int value = 0;
+
+    // Toggles (\b, \b0) are on unless their parameter is 0.
+    bool on() const { return !given || value != 0; }
+    // Lengths beyond 22 inches are no page's; clamping them keeps the
+    // arithmetic on indents and tab stops far from overflow.
+    int twips() const { return std::clamp(value, -31680, 31680); }
+};
+
+// Control words that stand for a character of the text.
+const struct {
+    const char *word;
+    const char16_t *text;
+} symbolWords[] = {
+    {"line", u"\u2028"},    {"tab", u"\t"},           {"cell", u"\t"},
+    {"emdash", u"\u2014"},  {"endash", u"\u2013"},    {"lquote", u"\u2018"},
+    {"rquote", u"\u2019"},  {"ldblquote", u"\u201C"}, {"rdblquote", u"\u201D"},
+    {"bullet", u"\u2022"},  {"emspace", u"\u2003"},   {"enspace", u"\u2002"},
+    {"qmspace", u"\u2005"},
+};
+
+// Control words that end a paragraph: the view has no pages, sections or
+// table rows, so each of them starts a new line of text.
+const char breakWords[] = "par sect page row";
+
+// The underline styles word processors offer; the view draws each of them
+// as a plain underline.
+const char underlineWords[] = "ul uld uldash uldashd uldashdd uldb ulth ulthd ulthdash "
+                              "ulthdashd ulthdashdd ulldash ulthldash ulw ulwave ulhwave "
+                              "ululdbwave";
+
+void addTabStop(GroupState &group, Param param)
+{
+    if (group.para.tabStops.size() < 64)
+        group.para.tabStops.push_back(param.twips());
+}
+
+// Character and paragraph properties that the view shows: what each control
+// word sets in the state of its group.
+const struct {
+    const char *word;
+    void (*set)(GroupState &, Param);
+} formatWords[] = {
+    {"plain", [](GroupState &g, Param) { g.chars = CharState(); }},
+    {"pard", [](GroupState &g, Param) { g.para = ParaState(); }},
+    {"b", [](GroupState &g, Param p) { g.chars.bold = p.on(); }},
+    {"i", [](GroupState &g, Param p) { g.chars.italic = p.on(); }},
+    {"ulnone", [](GroupState &g, Param) { g.chars.underline = false; }},
+    {"strike", [](GroupState &g, Param p) { g.chars.strike = p.on(); }},
+    {"striked", [](GroupState &g, Param p) { g.chars.strike = p.on(); }},
+    {"fs",
+     [](GroupState &g, Param p) {
+         if (p.given && p.value > 0)
+             g.chars.halfPoints = std::min(p.value, 3276);
+     }},
+    {"f", [](GroupState &g, Param p) { g.chars.font = p.value; }},
+    {"cf", [](GroupState &g, Param p) { g.chars.foreground = p.value; }},
+    {"cb", [](GroupState &g, Param p) { g.chars.background = p.value; }},
+    {"highlight", [](GroupState &g, Param p) { g.chars.background = p.value; }},
+    {"chcbpat", [](GroupState &g, Param p) { g.chars.background = p.value; }},
+    {"ql", [](GroupState &g, Param) { g.para.alignment = Qt::AlignLeft; }},
+    {"qr", [](GroupState &g, Param) { g.para.alignment = Qt::AlignRight; }},
+    {"qc", [](GroupState &g, Param) { g.para.alignment = Qt::AlignHCenter; }},
+    {"qj", [](GroupState &g, Param) { g.para.alignment = Qt::AlignJustify; }},
+    {"li", [](GroupState &g, Param p) { g.para.leftTwips = p.twips(); }},
+    {"ri", [](GroupState &g, Param p) { g.para.rightTwips = p.twips(); }},
+    {"fi", [](GroupState &g, Param p) { g.para.firstLineTwips = p.twips(); }},
+    {"sb", [](GroupState &g, Param p) { g.para.beforeTwips = p.twips(); }},
+    {"sa", [](GroupState &g, Param p) { g.para.afterTwips = p.twips(); }},
+    {"tx", addTabStop},
+    {"tb", addTabStop},
+};
+
+// Destinations whose content is never text, separated by spaces.
+const char skippedDestinations[] =
+    "stylesheet info pict header headerl headerr headerf footer footerl footerr footerf "
+    "footnote annotation atnid atnauthor fldinst object objdata xe tc txe rxe bkmkstart "
+    "bkmkend listtable listoverridetable revtbl rsidtbl generator themedata "
+    "colorschememapping latentstyles datastore xmlnstbl pgdsctbl filetbl nonshppict shp "
+    "template userprops docvar ftnsep ftnsepc ftncn aftnsep aftnsepc aftncn do private "
+    "macpict wmetafile pn";
+
+// Calls f with each word of a list separated by single spaces.
+template <typename F> void forEachWord(QByteArrayView words, F f)
+{
+    while (!words.isEmpty()) {
+        const qsizetype space = words.indexOf(' ');
+        const qsizetype length = space < 0 ? words.size() : space;
+        f(words.first(length));
+        words = words.sliced(std::min(length + 1, words.size()));
+    }
+}
+
+class Parser;
+
+// What a control word of the document body does, found by its name in one
+// lookup (the tables above and the parser's own words, merged).
+struct BodyWord {
+    enum Kind { Symbol, Break, Format, Skip, Document } kind = Skip;
+    const char16_t *text = nullptr;                // Symbol
+    void (*format)(GroupState &, Param) = nullptr; // Format
+    void (*document)(Parser &, Param) = nullptr;   // Document
 };
 
 int codePageForCharset(int charset)
@@ -206,7 +313,13 @@ private:
 
     void pushGroup();
     void popGroup();
-    void controlWord(const QByteArray &word, bool hasParam, int param);
+    void controlWord(QByteArrayView word, Param param);
+    void fontTableWord(QByteArrayView word, Param param);
+    void colourTableWord(QByteArrayView word, Param param);
+    void backgroundWord(QByteArrayView word);
+    bool inBackground() const;
+    static const QHash<QByteArrayView, BodyWord> &bodyWords();
+    void unicodeCharacter(Param param);
     void controlSymbol(char symbol);
     void textByte(char byte);
     bool takeFallback();
@@ -270,7 +383,7 @@ RtfResult Parser::run()
                 const qsizetype wordStart = pos;
                 while (!atEnd() && isAsciiLetter(peek()))
                     ++pos;
-                const QByteArray word = in.mid(wordStart, pos - wordStart);
+                const QByteArrayView word(in.constData() + wordStart, pos - wordStart);
                 bool negative = false;
                 if (!atEnd() && peek() == '-' && pos + 1 < in.size() && in.at(pos + 1) >= '0' &&
                     in.at(pos + 1) <= '9') {
@@ -299,7 +412,7 @@ RtfResult Parser::run()
                 }
                 if (!started)
                     continue;
-                controlWord(word, hasParam, int(value));
+                controlWord(word, Param{hasParam, int(value)});
             } else {
                 ++pos;
                 if (started)
@@ -473,243 +586,168 @@ void Parser::finishFontEntry()
     tableFontName.clear();
 }
 
-void Parser::controlWord(const QByteArray &word, bool hasParam, int param)
+void Parser::controlWord(QByteArrayView word, Param param)
 {
-    const Destination destination = group.destination;
-    const bool inBackground = destination == Destination::Background ||
-                              destination == Destination::ShapeName ||
-                              destination == Destination::ShapeValue;
-
     if (group.ignorable) {
-        if (word == "background" && destination == Destination::Text) {
-            setDestination(Destination::Background);
-            return;
-        }
-        if (!inBackground) {
+        // A destination marked ignorable is skipped unless this reader
+        // knows it; inside the background the shape's own \*\shpinst is read.
+        if (!inBackground() && !(group.destination == Destination::Text && word == "background")) {
             setDestination(Destination::Skip);
             return;
         }
-        group.ignorable = false; // the shape's own \*\shpinst is read on
+        group.ignorable = false;
     }
-    if (destination == Destination::Skip)
+    switch (group.destination) {
+    case Destination::Skip:
         return;
-
-    if (inBackground) {
-        if (word == "sn") {
-            setDestination(Destination::ShapeName);
-            shapeName.clear();
-        } else if (word == "sv") {
-            setDestination(Destination::ShapeValue);
-            shapeValue.clear();
-        }
+    case Destination::FontTable:
+        fontTableWord(word, param);
         return;
-    }
-
-    // Destinations whose content is never text.
-    static const QSet<QByteArray> skipped = {"stylesheet",
-                                             "info",
-                                             "pict",
-                                             "header",
-                                             "headerl",
-                                             "headerr",
-                                             "headerf",
-                                             "footer",
-                                             "footerl",
-                                             "footerr",
-                                             "footerf",
-                                             "footnote",
-                                             "annotation",
-                                             "atnid",
-                                             "atnauthor",
-                                             "fldinst",
-                                             "object",
-                                             "objdata",
-                                             "xe",
-                                             "tc",
-                                             "txe",
-                                             "rxe",
-                                             "bkmkstart",
-                                             "bkmkend",
-                                             "listtable",
-                                             "listoverridetable",
-                                             "revtbl",
-                                             "rsidtbl",
-                                             "generator",
-                                             "themedata",
-                                             "colorschememapping",
-                                             "latentstyles",
-                                             "datastore",
-                                             "xmlnstbl",
-                                             "pgdsctbl",
-                                             "filetbl",
-                                             "nonshppict",
-                                             "shp",
-                                             "template",
-                                             "userprops",
-                                             "docvar",
-                                             "ftnsep",
-                                             "ftnsepc",
-                                             "ftncn",
-                                             "aftnsep",
-                                             "aftnsepc",
-                                             "aftncn",
-                                             "do",
-                                             "private",
-                                             "macpict",
-                                             "wmetafile",
-                                             "pn"};
-
-    if (destination == Destination::FontTable) {
-        if (word == "f") {
-            finishFontEntry();
-            tableFont = param;
-        } else if (word == "fcharset" && tableFont >= 0) {
-            if (fonts[tableFont].codePage == 0)
-                fonts[tableFont].codePage = codePageForCharset(param);
-        } else if (word == "cpg" && tableFont >= 0) {
-            fonts[tableFont].codePage = param;
-        } else if (skipped.contains(word)) {
-            setDestination(Destination::Skip);
-        }
+    case Destination::ColorTable:
+        colourTableWord(word, param);
         return;
-    }
-    if (destination == Destination::ColorTable) {
-        const int component = std::clamp(param, 0, 255);
-        if (word == "red") {
-            red = component;
-            colourSet = true;
-        } else if (word == "green") {
-            green = component;
-            colourSet = true;
-        } else if (word == "blue") {
-            blue = component;
-            colourSet = true;
-        }
+    case Destination::Background:
+    case Destination::ShapeName:
+    case Destination::ShapeValue:
+        backgroundWord(word);
         return;
+    case Destination::Text:
+        break;
     }
 
     // The document body. A \uN fallback swallows control words too.
     if (word != "u" && takeFallback())
         return;
-    const bool on = !hasParam || param != 0;
-    // Lengths beyond 22 inches are no page's; clamping them keeps the
-    // arithmetic on indents and tab stops far from overflow.
-    const int twips = std::clamp(param, -31680, 31680);
-
-    if (word == "fonttbl") {
-        setDestination(Destination::FontTable);
-    } else if (word == "colortbl") {
-        setDestination(Destination::ColorTable);
-        colours.clear();
-    } else if (skipped.contains(word)) {
-        setDestination(Destination::Skip);
-    } else if (word == "par" || word == "sect" || word == "page" || word == "row") {
+    const auto found = bodyWords().constFind(word);
+    if (found == bodyWords().cend())
+        return; // a property this reader does not show
+    switch (found->kind) {
+    case BodyWord::Symbol:
+        appendText(found->text);
+        break;
+    case BodyWord::Break:
         paragraph();
-    } else if (word == "line") {
-        appendText(u"\u2028");
-    } else if (word == "tab" || word == "cell") {
-        appendText(u"\t");
-    } else if (word == "u") {
-        // A signed 16-bit value; negative values stand for the upper half.
-        decodePending();
-        char16_t unit = char16_t(param < 0 ? param + 65536 : param);
-        if (!hasParam || param < -32768 || param > 65535)
-            unit = 0xFFFD;
-        if (unit >= 0x20 || unit == u'\t')
-            pendingText.append(QChar(unit));
-        skipFallback = group.unicodeFallback;
-    } else if (word == "uc") {
-        group.unicodeFallback = std::clamp(param, 0, 255);
-    } else if (word == "emdash") {
-        appendText(u"\u2014");
-    } else if (word == "endash") {
-        appendText(u"\u2013");
-    } else if (word == "lquote") {
-        appendText(u"\u2018");
-    } else if (word == "rquote") {
-        appendText(u"\u2019");
-    } else if (word == "ldblquote") {
-        appendText(u"\u201C");
-    } else if (word == "rdblquote") {
-        appendText(u"\u201D");
-    } else if (word == "bullet") {
-        appendText(u"\u2022");
-    } else if (word == "emspace") {
-        appendText(u"\u2003");
-    } else if (word == "enspace") {
-        appendText(u"\u2002");
-    } else if (word == "qmspace") {
-        appendText(u"\u2005");
-    } else if (word == "ansi") {
-        documentCodePage = 1252;
-    } else if (word == "mac") {
-        documentCodePage = 10000;
-    } else if (word == "pc") {
-        documentCodePage = 437;
-    } else if (word == "pca") {
-        documentCodePage = 850;
-    } else if (word == "ansicpg") {
-        documentCodePage = param > 0 ? param : 1252;
-    } else if (word == "deff") {
-        defaultFont = param;
-    } else if (word == "deftab") {
-        if (param > 0)
-            defaultTabTwips = std::min(param, 31680);
-    } else {
-        // Formatting: the text so far keeps the format it was written in.
-        flush();
-        CharState &chars = group.chars;
-        ParaState &para = group.para;
-        if (word == "plain") {
-            chars = CharState();
-        } else if (word == "pard") {
-            para = ParaState();
-        } else if (word == "b") {
-            chars.bold = on;
-        } else if (word == "i") {
-            chars.italic = on;
-        } else if (word == "ul" || word == "uld" || word == "uldash" || word == "uldashd" ||
-                   word == "uldashdd" || word == "uldb" || word == "ulth" || word == "ulthd" ||
-                   word == "ulthdash" || word == "ulthdashd" || word == "ulthdashdd" ||
-                   word == "ulldash" || word == "ulthldash" || word == "ulw" || word == "ulwave" ||
-                   word == "ulhwave" || word == "ululdbwave") {
-            chars.underline = on;
-        } else if (word == "ulnone") {
-            chars.underline = false;
-        } else if (word == "strike" || word == "striked") {
-            chars.strike = on;
-        } else if (word == "fs") {
-            if (hasParam && param > 0)
-                chars.halfPoints = std::min(param, 3276);
-        } else if (word == "f") {
-            chars.font = param;
-        } else if (word == "cf") {
-            chars.foreground = param;
-        } else if (word == "cb" || word == "highlight" || word == "chcbpat") {
-            chars.background = param;
-        } else if (word == "ql") {
-            para.alignment = Qt::AlignLeft;
-        } else if (word == "qr") {
-            para.alignment = Qt::AlignRight;
-        } else if (word == "qc") {
-            para.alignment = Qt::AlignHCenter;
-        } else if (word == "qj") {
-            para.alignment = Qt::AlignJustify;
-        } else if (word == "li") {
-            para.leftTwips = twips;
-        } else if (word == "ri") {
-            para.rightTwips = twips;
-        } else if (word == "fi") {
-            para.firstLineTwips = twips;
-        } else if (word == "sb") {
-            para.beforeTwips = twips;
-        } else if (word == "sa") {
-            para.afterTwips = twips;
-        } else if (word == "tx" || word == "tb") {
-            if (para.tabStops.size() < 64)
-                para.tabStops.push_back(twips);
-        }
-        // Every other control word is a property this reader does not show.
+        break;
+    case BodyWord::Skip:
+        setDestination(Destination::Skip);
+        break;
+    case BodyWord::Format:
+        flush(); // the text so far keeps the format it was written in
+        found->format(group, param);
+        break;
+    case BodyWord::Document:
+        found->document(*this, param);
+        break;
+    }
+}
+
+bool Parser::inBackground() const
+{
+    return group.destination == Destination::Background ||
+           group.destination == Destination::ShapeName ||
+           group.destination == Destination::ShapeValue;
+}
+
+const QHash<QByteArrayView, BodyWord> &Parser::bodyWords()
+{
+    // The words that change the reading itself rather than the text's look.
+    using D = BodyWord;
+    static const struct {
+        const char *word;
+        void (*act)(Parser &, Param);
+    } documentWords[] = {
+        {"fonttbl", [](Parser &p, Param) { p.setDestination(Destination::FontTable); }},
+        {"background", [](Parser &p, Param) { p.setDestination(Destination::Background); }},
+        {"colortbl",
+         [](Parser &p, Param) {
+             p.setDestination(Destination::ColorTable);
+             p.colours.clear();
+         }},
+        {"u", [](Parser &p, Param x) { p.unicodeCharacter(x); }},
+        {"uc", [](Parser &p, Param x) { p.group.unicodeFallback = std::clamp(x.value, 0, 255); }},
+        {"ansi", [](Parser &p, Param) { p.documentCodePage = 1252; }},
+        {"mac", [](Parser &p, Param) { p.documentCodePage = 10000; }},
+        {"pc", [](Parser &p, Param) { p.documentCodePage = 437; }},
+        {"pca", [](Parser &p, Param) { p.documentCodePage = 850; }},
+        {"ansicpg", [](Parser &p, Param x) { p.documentCodePage = x.value > 0 ? x.value : 1252; }},
+        {"deff", [](Parser &p, Param x) { p.defaultFont = x.value; }},
+        {"deftab",
+         [](Parser &p, Param x) {
+             if (x.value > 0)
+                 p.defaultTabTwips = std::min(x.value, 31680);
+         }},
+    };
+    static const QHash<QByteArrayView, BodyWord> words = [] {
+        QHash<QByteArrayView, BodyWord> all;
+        forEachWord(skippedDestinations,
+                    [&](QByteArrayView word) { all.insert(word, D{D::Skip}); });
+        for (const auto &symbol : symbolWords)
+            all.insert(symbol.word, D{D::Symbol, symbol.text});
+        forEachWord(breakWords, [&](QByteArrayView word) { all.insert(word, D{D::Break}); });
+        forEachWord(underlineWords, [&](QByteArrayView word) {
+            all.insert(word, D{D::Format, nullptr,
+                               [](GroupState &g, Param p) { g.chars.underline = p.on(); }});
+        });
+        for (const auto &format : formatWords)
+            all.insert(format.word, D{D::Format, nullptr, format.set});
+        for (const auto &document : documentWords)
+            all.insert(document.word, D{D::Document, nullptr, nullptr, document.act});
+        return all;
+    }();
+    return words;
+}
+
+void Parser::unicodeCharacter(Param param)
+{
+    // A signed 16-bit value; negative values stand for the upper half.
+    decodePending();
+    char16_t unit = char16_t(param.value < 0 ? param.value + 65536 : param.value);
+    if (!param.given || param.value < -32768 || param.value > 65535)
+        unit = 0xFFFD;
+    if (unit >= 0x20 || unit == u'\t')
+        pendingText.append(QChar(unit));
+    skipFallback = group.unicodeFallback;
+}
+
+void Parser::fontTableWord(QByteArrayView word, Param param)
+{
+    if (word == "f") {
+        finishFontEntry();
+        tableFont = param.value;
+    } else if (word == "fcharset" && tableFont >= 0) {
+        if (fonts[tableFont].codePage == 0)
+            fonts[tableFont].codePage = codePageForCharset(param.value);
+    } else if (word == "cpg" && tableFont >= 0) {
+        fonts[tableFont].codePage = param.value;
+    } else if (const auto found = bodyWords().constFind(word);
+               found != bodyWords().cend() && found->kind == BodyWord::Skip) {
+        setDestination(Destination::Skip);
+    }
+}
+
+void Parser::colourTableWord(QByteArrayView word, Param param)
+{
+    const int component = std::clamp(param.value, 0, 255);
+    if (word == "red") {
+        red = component;
+        colourSet = true;
+    } else if (word == "green") {
+        green = component;
+        colourSet = true;
+    } else if (word == "blue") {
+        blue = component;
+        colourSet = true;
+    }
+}
+
+void Parser::backgroundWord(QByteArrayView word)
+{
+    if (word == "sn") {
+        setDestination(Destination::ShapeName);
+        shapeName.clear();
+    } else if (word == "sv") {
+        setDestination(Destination::ShapeValue);
+        shapeValue.clear();
     }
 }
 
