@@ -48,6 +48,8 @@ check "the package's desktop entry names /usr/bin/zan-client-launcher" \
     "$work/deb/usr/share/applications/com.zan.ClientLauncher.desktop"
 check "the package declares its libraries" \
     bash -c "dpkg-deb -f '$deb' Depends | grep -q libqt6widgets6"
+check "the package declares Qt's translations" \
+    bash -c "dpkg-deb -f '$deb' Depends | grep -q qt6-translations-l10n"
 
 if command -v lintian >/dev/null; then
     lintian --allow-root "$deb" >"$work/lintian.log" 2>&1 || true
