@@ -535,11 +535,20 @@ void TestRtfReader::files_data()
                        QStringLiteral("(the \u201CSoftware\u201D)"),
                        QStringLiteral("\u2022\tYou may not sell"),
                        QStringLiteral("Copyright \u00A9 2024"),
-                       QStringLiteral("legal@zan.example")}
-        << QStringList{QStringLiteral("Liberation"),   QStringLiteral("Zan Writer"),
-                       QStringLiteral("heading 1"),    QStringLiteral("HYPERLINK"),
-                       QStringLiteral("\u201C\u201C"), QStringLiteral("\u201D\u201D"),
-                       QStringLiteral("\\"),           QStringLiteral("{")};
+                       QStringLiteral("legal@zan.example"),
+                       QStringLiteral("(the \u201CSoftware\u201D)1. By choosing"),
+                       QStringLiteral("\n1 The Software is the launcher"),
+                       QStringLiteral("\n2 The text of this licence")}
+        << QStringList{QStringLiteral("Drafting note"),
+                       QStringLiteral("Symbol"),
+                       QStringLiteral("Liberation"),
+                       QStringLiteral("Zan Writer"),
+                       QStringLiteral("heading 1"),
+                       QStringLiteral("HYPERLINK"),
+                       QStringLiteral("\u201C\u201C"),
+                       QStringLiteral("\u201D\u201D"),
+                       QStringLiteral("\\"),
+                       QStringLiteral("{")};
     QTest::newRow("word processor document")
         << dataPath(QStringLiteral("word-processor.rtf"))
         << QStringList{QStringLiteral("Terms of Use"),
