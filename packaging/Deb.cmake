@@ -42,8 +42,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "net")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://zan.example/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt loads its display plugin at run time, out of sight of dpkg-shlibdeps.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# Qt loads its display plugin at run time, out of sight of dpkg-shlibdeps, and
+# its own texts (context menus, standard buttons) from its translations.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
 # Opening zan: links in a browser goes through xdg-open and the desktop's
 # default-application list. On a Wayland desktop the programs run through
 # Xwayland without Qt's Wayland plugin, where the compositor may keep their

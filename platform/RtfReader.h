@@ -25,10 +25,14 @@ struct RtfResult {
 inline constexpr int kRtfMaxGroupDepth = 200;
 
 // Replaces the document's content with the RTF text: paragraphs, bold, italic,
-// underline, strike-through, font sizes and families, text and highlight
-// colours, alignment and indents, \uN escapes (their fallback skipped), \'hh
-// escapes in the document's or the font's code page. Tables of fonts, colours
-// and styles, pictures, headers, footers, document information and every
+// underline, strike-through, All Caps and Small Caps, superscript and
+// subscript, font sizes and families, text and highlight colours, alignment
+// and indents, cells of tables and nested tables, \uN escapes (their fallback
+// skipped), \'hh escapes in the document's or the font's code page, and the
+// characters of the Symbol, Wingdings and Zapf Dingbats fonts as the Unicode
+// characters they look like. Hidden text is left out. Footnotes and endnotes
+// follow the text, numbered, below a short rule. Tables of fonts, colours and
+// styles, pictures, headers, footers, document information and every other
 // ignorable destination are read or skipped, never shown as text. On failure
 // the document is left empty.
 RtfResult readRtf(const QByteArray &rtf, QTextDocument &document);

@@ -11,7 +11,8 @@ class QCoreApplication;
 namespace zan {
 
 // Loads every catalogue compiled into the program's resources under :/i18n
-// (files named <area>_<language>.qm): English first, then the locale's.
+// (files named <area>_<language>.qm): English first, then the locale's, with
+// Qt's own catalogue for that language (qtbase_<language>.qm) beside it.
 void installTranslations(const QLocale &locale = QLocale());
 
 } // namespace zan

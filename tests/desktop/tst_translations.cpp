@@ -1,19 +1,23 @@
 // SPDX-License-Identifier: MIT
 // Languages: every English text has a German and a Japanese translation that
 // keeps its placeholders and its mnemonic; the user's locale picks the
-// language; a text missing from a translation shows in English, never as its
-// ID.
+// language, for Qt's own texts too; a text missing from a translation shows
+// in English, never as its ID.
 #include "Translations.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMap>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 #include <QTranslator>
 #include <QXmlStreamReader>
+
+#include <memory>
 
 namespace {
 
@@ -170,6 +174,45 @@ private Q_SLOTS:
         QCOMPARE(qtTrId(id.toUtf8().constData()), expected);
     }
 
+    // Qt's own texts follow the language of ours, here the context menu of
+    // every text field (first and last entries). A language without
+    // catalogues of ours stays English here as well.
+    void qtTexts_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("undo");
+        QTest::addColumn<QString>("selectAll");
+        QTest::newRow("German") << "de_DE"
+                                << "&Rückgängig"
+                                << "Alles auswählen";
+        QTest::newRow("German, Switzerland") << "de_CH"
+                                             << "&Rückgängig"
+                                             << "Alles auswählen";
+        QTest::newRow("Japanese") << "ja_JP"
+                                  << "元に戻す(&U)"
+                                  << "すべてを選択";
+        QTest::newRow("English") << "en_US"
+                                 << "&Undo"
+                                 << "Select All";
+        QTest::newRow("French: no catalogue of ours") << "fr_FR"
+                                                      << "&Undo"
+                                                      << "Select All";
+    }
+    void qtTexts()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, undo);
+        QFETCH(QString, selectAll);
+        zan::installTranslations(QLocale(locale));
+        QLineEdit field(QStringLiteral("demo"));
+        const std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+        const QList<QAction *> actions = menu->actions();
+        QVERIFY(actions.size() > 2);
+        // The entries show their shortcut after a tab.
+        QCOMPARE(actions.constFirst()->text().section(QLatin1Char('\t'), 0, 0), undo);
+        QCOMPARE(actions.constLast()->text().section(QLatin1Char('\t'), 0, 0), selectAll);
+    }
+
     // The panels' texts: uic may look a text up by its ID or, as uic 6.4
     // does, by its English wording; both must give the same translation.
     void panels_data()
@@ -241,5 +284,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTranslations)
+QTEST_MAIN(TestTranslations)
 #include "tst_translations.moc"

@@ -29,6 +29,10 @@ fail() {
 w=$(zan_wait_window zan-client-launcher) || fail "the agreement did not appear"
 pid=$(zan_window_pid "$w")
 zan_shot "$w" "$out/1-agreement.png"
+# Its end, where the footnotes follow the text.
+zan_keys "$w" End
+sleep 0.5
+zan_shot "$w" "$out/1-agreement-end.png"
 zan_keys "$w" Return
 zan_wait_gone "$w" "$pid" || fail "the agreement stayed"
 

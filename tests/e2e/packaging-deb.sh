@@ -50,6 +50,8 @@ check "the package declares its libraries" \
     bash -c "dpkg-deb -f '$deb' Depends | grep -q libqt6widgets6"
 check "the package recommends Qt's Wayland plugin" \
     bash -c "dpkg-deb -f '$deb' Recommends | grep -qw qt6-wayland"
+check "the package declares Qt's translations" \
+    bash -c "dpkg-deb -f '$deb' Depends | grep -q qt6-translations-l10n"
 
 if command -v lintian >/dev/null; then
     lintian --allow-root "$deb" >"$work/lintian.log" 2>&1 || true

@@ -15,9 +15,13 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QTranslator>
 
 using namespace zan;
 
@@ -99,6 +103,7 @@ private Q_SLOTS:
     void openUrlWithoutSessionBus();
     void launchTokenToConsoleLauncher_data();
     void launchTokenToConsoleLauncher();
+    void realAlertInGerman();
 
 private:
     void writePlist(const QByteArray &dictBody);
@@ -656,6 +661,42 @@ void TestAppDelegate::launchTokenToConsoleLauncher()
         for (const QString &entry : std::as_const(m_entries))
             QVERIFY2(!entry.contains(sentToken), qPrintable(entry));
     }
+}
+
+void TestAppDelegate::realAlertInGerman()
+{
+    // The launcher's own alert in a German run, Qt's catalogue beside ours:
+    // the message and one standard button, which Enter answers. Qt's German
+    // keeps "OK" as it is; its other standard buttons show that it is loaded.
+    const QList<QTranslator *> english = qApp->findChildren<QTranslator *>();
+    installTranslations(QLocale(QLocale::German, QLocale::Germany));
+    const auto backToEnglish = qScopeGuard([&] {
+        for (QTranslator *translator : qApp->findChildren<QTranslator *>()) {
+            if (!english.contains(translator))
+                delete translator; // which also uninstalls it
+        }
+    });
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
+    QStringList shown;
+    QTimer::singleShot(0, this, [&] {
+        QTRY_VERIFY(qobject_cast<QMessageBox *>(QApplication::activeModalWidget()));
+        auto *alert = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        shown << alert->text();
+        for (const QAbstractButton *button : alert->buttons())
+            shown << button->text();
+        QTest::keyClick(alert, Qt::Key_Return);
+    });
+    QTimer safety; // a broken test fails rather than hangs
+    safety.setSingleShot(true);
+    connect(&safety, &QTimer::timeout, this, [&shown] {
+        shown << QStringLiteral("not answered");
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    safety.start(10'000);
+    AppDelegate launcher; // with its own alert, not the test's
+    launcher.alertMessage(QStringLiteral("Zan"));
+    QCOMPARE(shown, (QStringList{QStringLiteral("Zan"), QStringLiteral("OK")}));
 }
 
 QTEST_MAIN(TestAppDelegate)

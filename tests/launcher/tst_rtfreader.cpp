@@ -138,9 +138,9 @@ void TestRtfReader::text_data()
         << QStringLiteral("Body");
     QTest::newRow("unknown ignorable destination")
         << QByteArray("{\\rtf1{\\*\\unheardof text {nested} more}Body}") << QStringLiteral("Body");
-    QTest::newRow("headers, footers and footnotes not shown")
+    QTest::newRow("headers and footers not shown, a footnote after the text")
         << QByteArray("{\\rtf1{\\header Page}{\\footer Foot}A{\\footnote note}B}")
-        << QStringLiteral("AB");
+        << QStringLiteral("AB\n\nnote");
     QTest::newRow("picture with binary data holding braces")
         << QByteArray("{\\rtf1 a{\\pict\\pngblip\\bin5 }}{\\x}b}") << QStringLiteral("ab");
     QTest::newRow("hex picture data")
@@ -164,6 +164,84 @@ void TestRtfReader::text_data()
         << QStringLiteral("ab");
     QTest::newRow("table cells") << QByteArray("{\\rtf1\\trowd a\\cell b\\cell\\row c}")
                                  << QStringLiteral("a\tb\t\nc");
+
+    // Symbol fonts store the byte typed; the font draws a bullet or a Greek
+    // letter for it.
+    QTest::newRow("list bullet: Symbol's B7 as a private-use character")
+        << QByteArray(
+               "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times New "
+               "Roman;}{\\f3\\froman\\fcharset2\\fprq2{\\*\\panose 05050102010706020507}Symbol;}}"
+               "\\uc1\\pard\\fi-360\\li720\\ls1{\\listtext\\pard\\plain\\f3\\fs20 "
+               "\\u-3913\\'b7\\tab}First item\\par}")
+        << QStringLiteral("\u2022\tFirst item");
+    QTest::newRow("older list bullet: Symbol's B7 as a byte")
+        << QByteArray("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}{\\f3\\froman"
+                      "\\fcharset2 Symbol;}}{\\pntext\\f3\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf3"
+                      "\\pnindent360{\\pntxtb\\'b7}}Item\\par}")
+        << QStringLiteral("\u2022\tItem");
+    QTest::newRow("Greek letters and signs of Symbol")
+        << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman\\fcharset2 "
+                      "Symbol;}}\\f0 {\\f1 a} {\\f1\\'b3} 0, {\\f1 D}t {\\f1\\'b1} 2{\\f1\\'b0}}")
+        << QStringLiteral("\u03B1 \u2265 0, \u0394t \u00B1 2\u00B0");
+    QTest::newRow("Wingdings list bullets")
+        << QByteArray(
+               "{\\rtf1\\ansi{\\fonttbl{\\f0 Calibri;}{\\f2\\fnil\\fcharset2\\fprq2 "
+               "Wingdings;}}{\\listtext\\f2\\u-3929\\'a7\\tab}Square\\par{\\listtext\\f2"
+               "\\'d8\\tab}Arrow\\par{\\listtext\\f2\\'fc\\tab}Tick\\par{\\f2 J} smile\\par}")
+        << QStringLiteral("\u25AA\tSquare\n\u27A2\tArrow\n\u2713\tTick\nJ smile");
+    QTest::newRow("Zapf Dingbats from a Mac")
+        << QByteArray("{\\rtf1\\mac\\ansicpg10000{\\fonttbl\\f0\\fswiss Helvetica;\\f1\\fnil"
+                      "\\fcharset2 ZapfDingbats;}\\f1 l\\f0  Round\\par\\f1 n\\f0  Square\\par}")
+        << QStringLiteral("\u25CF Round\n\u25A0 Square");
+    QTest::newRow("private-use character outside a symbol font kept")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\u-3913?}") << QStringLiteral("\uF0B7");
+
+    // Hidden text (\\v) stays hidden until \\v0 or \\plain.
+    QTest::newRow("hidden drafter's note")
+        << QByteArray("{\\rtf1 The fee is {\\v \\u8220\\'93check with finance\\u8221\\'94 }payable "
+                      "monthly.\\par}")
+        << QStringLiteral("The fee is payable monthly.");
+    QTest::newRow("hidden paragraph, mark and all")
+        << QByteArray("{\\rtf1 First\\par\\v Drafting note: remove before release.\\par\\v0 "
+                      "Second\\par}")
+        << QStringLiteral("First\nSecond");
+    QTest::newRow("plain ends hidden text")
+        << QByteArray("{\\rtf1 a\\v hidden\\plain b}") << QStringLiteral("ab");
+
+    // Notes are numbered in one sequence and shown after the text, below a
+    // rule (the empty line).
+    QTest::newRow("footnote inside its superscript reference mark")
+        << QByteArray("{\\rtf1 Terms{\\cs15\\super\\chftn {\\footnote \\ltrpar\\pard\\plain "
+                      "\\s16\\fs20 {\\cs15\\super\\chftn } See section 9.}}.\\par Next\\par}")
+        << QStringLiteral("Terms1.\nNext\n\n1 See section 9.");
+    QTest::newRow("ignorable footnote destination")
+        << QByteArray("{\\rtf1 Price{\\super\\chftn}{\\*\\footnote\\pard{\\super\\chftn} Before "
+                      "tax.} applies.\\par}")
+        << QStringLiteral("Price1 applies.\n\n1 Before tax.");
+    QTest::newRow("footnote and endnote numbered on")
+        << QByteArray("{\\rtf1 a{\\super\\chftn}{\\footnote{\\super\\chftn} one} b{\\super\\chftn}"
+                      "{\\footnote\\ftnalt{\\super\\chftn} two}\\par}")
+        << QStringLiteral("a1 b2\n\n1 one\n2 two");
+    QTest::newRow("footnote with a mark of its own")
+        << QByteArray("{\\rtf1 Fee{\\super *}{\\footnote{\\super *} Where the law allows.}\\par}")
+        << QStringLiteral("Fee*\n\n* Where the law allows.");
+
+    QTest::newRow("nested table cells and rows, without their fallback")
+        << QByteArray("{\\rtf1\\trowd\\cellx8000\\pard\\intbl Outer\\par\\pard\\intbl\\itap2 "
+                      "a\\nestcell b\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000"
+                      "\\nestrow}{\\nonesttables\\par}\\pard\\intbl\\itap2 c\\nestcell d\\nestcell"
+                      "{\\*\\nesttableprops\\trowd\\cellx1000\\cellx2000\\nestrow}{\\nonesttables"
+                      "\\par}\\pard\\intbl\\itap1 \\cell\\row After}")
+        << QStringLiteral("Outer\na\tb\t\nc\td\t\n\t\nAfter");
+
+    QTest::newRow("Mac Japanese document from an older Mac text editor")
+        << QByteArray("{\\rtf1\\mac\\ansicpg10001\\cocoartf102{\\fonttbl\\f0\\fnil\\fcharset78 "
+                      "HiraMinPro-W3;}\\f0\\fs24 \\'93\\'fa\\'96\\'7b\\'8c\\'ea}")
+        << QStringLiteral("\u65E5\u672C\u8A9E");
+    QTest::newRow("Mac Japanese font in a Western document")
+        << QByteArray("{\\rtf1\\ansi{\\fonttbl\\f0\\fnil\\fcharset78 Osaka;\\f1\\fswiss Helvetica;}"
+                      "\\f1 caf\\'e9 \\f0 \\'82\\'a0}")
+        << QStringLiteral("caf\u00E9 \u3042");
 }
 
 void TestRtfReader::text()
@@ -183,7 +261,8 @@ void TestRtfReader::formatting()
         "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
         "plain \\b bold\\b0  \\i italic\\i0  \\ul under\\ulnone  \\ul0 none "
         "\\ul x\\ul0  \\strike gone\\strike0  \\fs40 big\\fs24  \\cf1 red\\cf0  "
-        "\\cb2 onblue\\cb0  \\f1 mono\\f0  {\\b\\i group} after \\b\\cf2 "
+        "\\cb2 onblue\\cb0  \\f1 mono\\f0  {\\b\\i group} after \\caps capitals\\caps0  "
+        "\\scaps small\\scaps0  m{\\super sup}c{\\sub sub}2 \\b\\cf2\\caps\\super "
         "\\plain reset}";
     QTextDocument document;
     const RtfResult result = readRtf(rtf, document);
@@ -216,9 +295,19 @@ void TestRtfReader::formatting()
     const QTextCharFormat after = formatOf(document, QStringLiteral("after"));
     QCOMPARE(after.fontWeight(), int(QFont::Normal));
     QVERIFY(!after.fontItalic());
+    // All Caps and Small Caps show what was typed in capitals.
+    QCOMPARE(formatOf(document, QStringLiteral("capitals")).fontCapitalization(),
+             QFont::AllUppercase);
+    QCOMPARE(formatOf(document, QStringLiteral("small")).fontCapitalization(), QFont::SmallCaps);
+    QCOMPARE(formatOf(document, QStringLiteral("sup")).verticalAlignment(),
+             QTextCharFormat::AlignSuperScript);
+    QCOMPARE(formatOf(document, QStringLiteral("sub")).verticalAlignment(),
+             QTextCharFormat::AlignSubScript);
     const QTextCharFormat reset = formatOf(document, QStringLiteral("reset"));
     QCOMPARE(reset.fontWeight(), int(QFont::Normal));
     QVERIFY(!reset.hasProperty(QTextFormat::ForegroundBrush));
+    QCOMPARE(reset.fontCapitalization(), QFont::MixedCase);
+    QCOMPARE(reset.verticalAlignment(), QTextCharFormat::AlignNormal);
 }
 
 void TestRtfReader::paragraphs()
@@ -386,6 +475,13 @@ void TestRtfReader::randomInputEnds()
                                       "\\li99999999999",
                                       "\\fi-99999999999",
                                       "\\pict",
+                                      "\\footnote",
+                                      "\\chftn",
+                                      "\\v",
+                                      "\\nesttableprops",
+                                      "\\nestrow",
+                                      "\\u-3913",
+                                      "Symbol;",
                                       "\\~",
                                       "\\"};
     QRandomGenerator random(20240311);
@@ -439,11 +535,20 @@ void TestRtfReader::files_data()
                        QStringLiteral("(the \u201CSoftware\u201D)"),
                        QStringLiteral("\u2022\tYou may not sell"),
                        QStringLiteral("Copyright \u00A9 2024"),
-                       QStringLiteral("legal@zan.example")}
-        << QStringList{QStringLiteral("Liberation"),   QStringLiteral("Zan Writer"),
-                       QStringLiteral("heading 1"),    QStringLiteral("HYPERLINK"),
-                       QStringLiteral("\u201C\u201C"), QStringLiteral("\u201D\u201D"),
-                       QStringLiteral("\\"),           QStringLiteral("{")};
+                       QStringLiteral("legal@zan.example"),
+                       QStringLiteral("(the \u201CSoftware\u201D)1. By choosing"),
+                       QStringLiteral("\n1 The Software is the launcher"),
+                       QStringLiteral("\n2 The text of this licence")}
+        << QStringList{QStringLiteral("Drafting note"),
+                       QStringLiteral("Symbol"),
+                       QStringLiteral("Liberation"),
+                       QStringLiteral("Zan Writer"),
+                       QStringLiteral("heading 1"),
+                       QStringLiteral("HYPERLINK"),
+                       QStringLiteral("\u201C\u201C"),
+                       QStringLiteral("\u201D\u201D"),
+                       QStringLiteral("\\"),
+                       QStringLiteral("{")};
     QTest::newRow("word processor document")
         << dataPath(QStringLiteral("word-processor.rtf"))
         << QStringList{QStringLiteral("Terms of Use"),
