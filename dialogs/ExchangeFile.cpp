@@ -100,7 +100,7 @@ bool JsonList::parse(const char *text, size_t length)
     return m_root != nullptr;
 }
 
-std::optional<JsonList> readExchangeList(const QString &path)
+std::optional<JsonList> readExchangeList(const QByteArray &path)
 {
     std::optional<JsonList> list;
     {

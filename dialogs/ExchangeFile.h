@@ -43,7 +43,7 @@ private:
 
 // Reads and parses the list at path. A file that cannot be read is logged with
 // the reason; a text that is not JSON is not. Unset when either fails.
-std::optional<JsonList> readExchangeList(const QString &path);
+std::optional<JsonList> readExchangeList(const QByteArray &path);
 
 // Field rules. Keys match the first member whose name is equal without regard
 // to ASCII case.

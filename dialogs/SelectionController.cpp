@@ -117,7 +117,7 @@ void SelectionController::windowDidLoad()
 void SelectionController::parseCommandLine()
 {
     const SelectionArguments arguments = scanSelection(
-        processArguments(), m_description.exchangeFileOptions, m_description.helpTopic);
+        rawProcessArguments(), m_description.exchangeFileOptions, m_description.helpTopic);
     m_exchangeFilePath = arguments.exchangeFilePath;
     m_helpUrl = arguments.helpUrl;
 }

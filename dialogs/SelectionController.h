@@ -49,7 +49,8 @@ public:
     // Loads the panel the first time it is asked for, then runs windowDidLoad.
     QDialog *window();
 
-    const QString &exchangeFilePath() const { return m_exchangeFilePath; }
+    // The exchange file's name as the command line gave its bytes.
+    const QByteArray &exchangeFilePath() const { return m_exchangeFilePath; }
     const QString &helpUrl() const { return m_helpUrl; }
     QTableView *table() const { return m_table; }
     RecordTableModel *arrayController() const { return m_arrayController; }
@@ -103,7 +104,7 @@ private:
     QPointer<PanelDialog> m_window;
     QTableView *m_table = nullptr;
     QLineEdit *m_filter = nullptr;
-    QString m_exchangeFilePath;
+    QByteArray m_exchangeFilePath;
     QString m_helpUrl;
 };
 

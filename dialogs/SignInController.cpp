@@ -89,7 +89,7 @@ void SignInController::windowDidLoad()
 void SignInController::parseCommandLine()
 {
     const std::optional<QString> name =
-        offeredUserNameFromArguments(processArguments(), m_credentialOption);
+        offeredUserNameFromArguments(rawProcessArguments(), m_credentialOption);
     if (name)
         userNameField()->setText(*name);
 }

@@ -208,7 +208,7 @@ void TestFieldRules::readList()
     const QString path = dir.filePath("list.json");
     QVERIFY(zantest::writeBytes(path, content));
     zantest::Capture capture;
-    const std::optional<zan::JsonList> list = zan::readExchangeList(path);
+    const std::optional<zan::JsonList> list = zan::readExchangeList(zantest::native(path));
     QCOMPARE(list.has_value(), parsed);
     QCOMPARE(capture.log, QStringList()); // a parse failure is not logged
     if (parsed)
@@ -233,7 +233,7 @@ void TestFieldRules::unreadableListIsLogged()
     QVERIFY(QDir(dir.path()).mkdir("folder"));
     const QString path = name.isEmpty() ? QString() : dir.filePath(name);
     zantest::Capture capture;
-    QVERIFY(!zan::readExchangeList(path));
+    QVERIFY(!zan::readExchangeList(zantest::native(path)));
     QCOMPARE(capture.log.size(), 1);
     if (!path.isEmpty())
         QVERIFY2(capture.log.first().contains(path), qPrintable(capture.log.first()));
@@ -253,7 +253,7 @@ void TestFieldRules::largeListReadWhole()
     const QString path = dir.filePath("big.json");
     QVERIFY(zantest::writeBytes(path, json));
 
-    const std::optional<zan::JsonList> list = zan::readExchangeList(path);
+    const std::optional<zan::JsonList> list = zan::readExchangeList(zantest::native(path));
     QVERIFY(list);
     QCOMPARE(cJSON_GetArraySize(list->root()), count + 1);
     const cJSON *last = cJSON_GetArrayItem(list->root(), count - 1);
@@ -267,11 +267,12 @@ void TestFieldRules::listsStayValidWhileOthersAreParsed()
     QTemporaryDir dir;
     QVERIFY(zantest::writeBytes(dir.filePath("a"), R"([{"id":"first"}])"));
     QVERIFY(zantest::writeBytes(dir.filePath("b"), R"([{"id":"second"}])"));
-    std::optional<zan::JsonList> a = zan::readExchangeList(dir.filePath("a"));
+    std::optional<zan::JsonList> a = zan::readExchangeList(zantest::native(dir.filePath("a")));
     QVERIFY(a);
-    const std::optional<zan::JsonList> b = zan::readExchangeList(dir.filePath("b"));
+    const std::optional<zan::JsonList> b =
+        zan::readExchangeList(zantest::native(dir.filePath("b")));
     QVERIFY(b);
-    QVERIFY(!zan::readExchangeList(dir.filePath("missing")));
+    QVERIFY(!zan::readExchangeList(zantest::native(dir.filePath("missing"))));
     zan::JsonList moved = std::move(*a);
     a.reset();
     QCOMPARE(*zan::fields::text(cJSON_GetArrayItem(moved.root(), 0), "id"),

@@ -277,7 +277,7 @@ void TestSelection::openAndSelect()
     QFETCH(bool, logged);
 
     zan::SelectionController *controller = open(kind, list);
-    QCOMPARE(controller->exchangeFilePath(), m_listPath);
+    QCOMPARE(controller->exchangeFilePath(), zantest::native(m_listPath));
     QCOMPARE(controller->table()->model()->rowCount(), rows);
     QCOMPARE(controller->selectedRecordIndex(), rows ? 0 : -1);
     if (rows) {
