@@ -39,6 +39,7 @@ struct JsonList::Arena {
     char *cursor = nullptr;
     size_t left = 0;
     size_t nextBlock = firstBlock;
+    bool exhausted = false; // a block could not be had
 
     ~Arena()
     {
@@ -53,9 +54,17 @@ struct JsonList::Arena {
         if (nextBlock < hugePage)
             size = std::max(nextBlock, (atLeast + 4095) & ~size_t(4095));
         void *base = allocateLarge(size);
-        if (!base)
+        if (!base) {
+            exhausted = true;
             return false;
-        blocks.push_back({base, size});
+        }
+        try {
+            blocks.push_back({base, size});
+        } catch (const std::bad_alloc &) {
+            releaseLarge(base, size);
+            exhausted = true;
+            return false;
+        }
         cursor = static_cast<char *>(base);
         left = size;
         nextBlock = std::min(nextBlock * 2, largestBlock);
@@ -87,16 +96,24 @@ JsonList &JsonList::operator=(JsonList &&) noexcept = default;
 
 bool JsonList::parse(const char *text, size_t length)
 {
-    m_arena = std::make_unique<Arena>();
     m_root = nullptr;
+    m_outOfMemory = false;
+    try {
+        m_arena = std::make_unique<Arena>();
+    } catch (const std::bad_alloc &) {
+        m_outOfMemory = true;
+        return false;
+    }
     Arena::current = m_arena.get();
     cJSON_Hooks hooks{&Arena::hookMalloc, &Arena::hookFree};
     cJSON_InitHooks(&hooks);
     m_root = cJSON_ParseWithLength(text, length);
     cJSON_InitHooks(nullptr);
     Arena::current = nullptr;
-    if (!m_root)
+    if (!m_root) {
+        m_outOfMemory = m_arena->exhausted;
         m_arena.reset();
+    }
     return m_root != nullptr;
 }
 
@@ -110,8 +127,13 @@ std::optional<JsonList> readExchangeList(const QByteArray &path)
             return std::nullopt;
         }
         list.emplace();
-        if (!list->parse(file.data->data(), file.data->size()))
+        if (!list->parse(file.data->data(), file.data->size())) {
+            // A text that is not JSON is no news; a list that did not fit is.
+            if (list->outOfMemory())
+                logEntry(QStringLiteral("%1: not enough memory to read the list")
+                             .arg(displayPath(path)));
             list.reset();
+        }
         // The text goes here: cJSON copied every key and string it needs.
     }
     return list;

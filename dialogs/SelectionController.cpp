@@ -134,7 +134,11 @@ void SelectionController::fillTable()
     const std::optional<JsonList> list = readList();
     if (!list)
         return;
-    buildRecords(list->root());
+    if (!buildRecords(list->root())) {
+        logEntry(QStringLiteral("%1: not enough memory for the records of the list")
+                     .arg(displayPath(m_exchangeFilePath)));
+        return;
+    }
     selectFirstShownRow();
 }
 

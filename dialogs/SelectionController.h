@@ -12,6 +12,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <new>
 
 class QLineEdit;
 class QPushButton;
@@ -86,10 +87,12 @@ protected:
     // The parsed exchange file, or nothing.
     std::optional<JsonList> readList() const;
     // Replaces the records with those built from the exchange file and selects
-    // the first row; keeps the table as it was when the file gives no list.
+    // the first row; keeps the table as it was when the file gives no list,
+    // and empty when there is no memory for the records.
     void fillTable();
     // Builds the records from the top-level value: one per child by default.
-    virtual void buildRecords(const cJSON *root) = 0;
+    // False, with no records, when their memory could not be had.
+    virtual bool buildRecords(const cJSON *root) = 0;
     // The chosen record, as the bytes written to the exchange file.
     virtual QByteArray recordText(int recordIndex) const = 0;
 
@@ -140,16 +143,24 @@ protected:
     // Rows that head the table before the listed ones.
     virtual void addLeadingRecords(typename RecordListModel<Info>::Records &) const {}
 
-    void buildRecords(const cJSON *root) override
+    bool buildRecords(const cJSON *root) override
     {
         typename RecordListModel<Info>::Records list;
-        list.reserve(size_t(childCount(root)) + 1);
-        addLeadingRecords(list);
-        forEachChild(root, [&list](const cJSON *element) {
-            if (std::optional<Info> record = Info::fromListElement(element))
-                list.push_back(std::move(*record));
-        });
+        // The records' memory comes from LargeAllocator and their texts from
+        // Qt; both report a failed allocation by throwing, which ends here.
+        try {
+            list.reserve(size_t(childCount(root)) + 1);
+            addLeadingRecords(list);
+            forEachChild(root, [&list](const cJSON *element) {
+                if (std::optional<Info> record = Info::fromListElement(element))
+                    list.push_back(std::move(*record));
+            });
+        } catch (const std::bad_alloc &) {
+            records()->setRecords({});
+            return false;
+        }
         records()->setRecords(std::move(list));
+        return true;
     }
 
     QByteArray recordText(int recordIndex) const override

@@ -3,6 +3,7 @@
 // read, and the bytes of a written record.
 #include "DialogTestSupport.h"
 #include "ExchangeFile.h"
+#include "LargeMemory.h"
 
 #include <QTest>
 
@@ -221,20 +222,42 @@ void TestFieldRules::readList()
 void TestFieldRules::unreadableListIsLogged_data()
 {
     QTest::addColumn<QString>("name"); // inside a fresh folder; empty for no path at all
-    QTest::newRow("no path") << QString();
-    QTest::newRow("missing file") << "missing.json";
-    QTest::newRow("a folder") << "folder";
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<qint64>("memory"); // the largest block to be had; 0: any
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no path") << QString() << QByteArray() << qint64(0) << "no file named";
+    QTest::newRow("missing file") << "missing.json" << QByteArray() << qint64(0) << "No such file";
+    QTest::newRow("a folder") << "folder" << QByteArray() << qint64(0) << "is a folder";
+    // As with ulimit -v: the largest requests fail first. A list that cannot
+    // be held reads as no list, and says so, instead of ending the program.
+    QByteArray list = "[";
+    for (int i = 0; i < 4000; ++i)
+        list += R"({"id":"n)" + QByteArray::number(i) + R"("},)";
+    list += "{}]";
+    QTest::newRow("no memory for the text")
+        << "list.json" << list << qint64(list.size() / 2) << "not enough memory";
+    QTest::newRow("no memory for the parsed list")
+        << "list.json" << list << qint64(list.size() + 1024) << "not enough memory";
 }
 
 void TestFieldRules::unreadableListIsLogged()
 {
     QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(qint64, memory);
+    QFETCH(QString, reason);
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir("folder"));
     const QString path = name.isEmpty() ? QString() : dir.filePath(name);
+    if (!content.isEmpty())
+        QVERIFY(zantest::writeBytes(path, content));
     zantest::Capture capture;
-    QVERIFY(!zan::readExchangeList(zantest::native(path)));
+    zan::setLargeAllocationLimit(size_t(memory));
+    const bool read = zan::readExchangeList(zantest::native(path)).has_value();
+    zan::setLargeAllocationLimit(0);
+    QVERIFY(!read);
     QCOMPARE(capture.log.size(), 1);
+    QVERIFY2(capture.log.first().contains(reason), qPrintable(capture.log.first()));
     if (!path.isEmpty())
         QVERIFY2(capture.log.first().contains(path), qPrintable(capture.log.first()));
 }
