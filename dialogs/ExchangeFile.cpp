@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <locale.h>
 #include <vector>
 
 namespace zan {
@@ -94,6 +95,33 @@ JsonList::~JsonList() = default;
 JsonList::JsonList(JsonList &&) noexcept = default;
 JsonList &JsonList::operator=(JsonList &&) noexcept = default;
 
+namespace {
+// cJSON reads numbers with strtod, which takes the decimal point of the C
+// library's locale; QApplication sets that locale from the environment. In a
+// locale whose decimal point is not ".", let alone not one byte (Pashto's is
+// U+066B), 12.5 would end at the "." and the whole list would fail to parse.
+// The parse runs in the "C" numeric locale of this thread alone.
+class CNumericLocale {
+public:
+    CNumericLocale()
+    {
+        static const locale_t c = ::newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+        if (c)
+            m_previous = ::uselocale(c);
+    }
+    ~CNumericLocale()
+    {
+        if (m_previous)
+            ::uselocale(m_previous);
+    }
+    CNumericLocale(const CNumericLocale &) = delete;
+    CNumericLocale &operator=(const CNumericLocale &) = delete;
+
+private:
+    locale_t m_previous = nullptr;
+};
+} // namespace
+
 bool JsonList::parse(const char *text, size_t length)
 {
     m_root = nullptr;
@@ -104,6 +132,7 @@ bool JsonList::parse(const char *text, size_t length)
         m_outOfMemory = true;
         return false;
     }
+    const CNumericLocale numbers;
     Arena::current = m_arena.get();
     cJSON_Hooks hooks{&Arena::hookMalloc, &Arena::hookFree};
     cJSON_InitHooks(&hooks);

@@ -32,7 +32,8 @@ public:
     JsonList &operator=(JsonList &&) noexcept;
 
     // Parses the text; false when it is not JSON (an empty text included) or
-    // its tree found no memory.
+    // its tree found no memory. Numbers are read with "." as the decimal
+    // point whatever the process's locale, as JSON writes them.
     bool parse(const char *text, size_t length);
     const cJSON *root() const { return m_root; }
     // Whether the last parse failed for want of memory rather than for the text.

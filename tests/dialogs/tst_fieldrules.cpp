@@ -5,11 +5,13 @@
 #include "ExchangeFile.h"
 #include "LargeMemory.h"
 
+#include <QProcess>
 #include <QTest>
 
 #include <cjson/cJSON.h>
 
 #include <climits>
+#include <clocale>
 
 namespace {
 // Parses one element with the plain allocator; the test owns it.
@@ -34,6 +36,7 @@ private Q_SLOTS:
     void unreadableListIsLogged();
     void largeListReadWhole();
     void listsStayValidWhileOthersAreParsed();
+    void fractionalNumbersInAnyLocale();
     void recordBytes_data();
     void recordBytes();
 };
@@ -301,6 +304,49 @@ void TestFieldRules::listsStayValidWhileOthersAreParsed()
     QCOMPARE(*zan::fields::text(cJSON_GetArrayItem(moved.root(), 0), "id"),
              QStringLiteral("first"));
     QCOMPARE(*zan::fields::text(cJSON_GetArrayItem(b->root(), 0), "id"), QStringLiteral("second"));
+}
+
+// JSON's decimal point is "." in every locale. Pashto's is U+066B, two bytes
+// in UTF-8: read through the C library's locale, which QApplication takes
+// from the environment, 12.75 would end at the "." and the whole list would
+// not parse.
+void TestFieldRules::fractionalNumbersInAnyLocale()
+{
+    QTemporaryDir locales;
+    // The numeric part alone: a whole locale takes many seconds to build.
+    QVERIFY(zantest::writeBytes(locales.filePath("numeric"),
+                                "LC_NUMERIC\ncopy \"ps_AF\"\nEND LC_NUMERIC\n"));
+    QProcess localedef;
+    localedef.start(
+        QStringLiteral("localedef"),
+        {"-c", "-f", "UTF-8", "-i", locales.filePath("numeric"), locales.filePath("ps_AF.UTF-8")});
+    localedef.waitForFinished(120000);
+    if (!QFile::exists(locales.filePath("ps_AF.UTF-8/LC_NUMERIC")))
+        QSKIP("cannot build the Pashto locale here: localedef (libc-bin) and the locale "
+              "sources (locales) are needed");
+    QTemporaryDir dir;
+    const QString path = dir.filePath("list.json");
+    QVERIFY(zantest::writeBytes(path, R"([{"id":"n1","cpu":12.75,"mem":-3.5,"port":2e3}])"));
+
+    const QByteArray previousPath = qgetenv("LOCPATH");
+    const QByteArray previousLocale = std::setlocale(LC_NUMERIC, nullptr);
+    qputenv("LOCPATH", zantest::native(locales.path()));
+    const bool pashto = std::setlocale(LC_NUMERIC, "ps_AF.UTF-8") != nullptr;
+    const QByteArray decimalPoint = std::localeconv()->decimal_point;
+    const std::optional<zan::JsonList> list = zan::readExchangeList(zantest::native(path));
+    std::setlocale(LC_NUMERIC, previousLocale.constData());
+    if (previousPath.isNull())
+        qunsetenv("LOCPATH");
+    else
+        qputenv("LOCPATH", previousPath);
+
+    QVERIFY(pashto);
+    QCOMPARE(decimalPoint, QByteArray("\xd9\xab"));
+    QVERIFY(list);
+    const cJSON *node = cJSON_GetArrayItem(list->root(), 0);
+    QCOMPARE(zan::fields::wholeNumber(node, "cpu"), 12);
+    QCOMPARE(zan::fields::wholeNumber(node, "mem"), -3);
+    QCOMPARE(zan::fields::wholeNumber(node, "port"), 2000);
 }
 
 void TestFieldRules::recordBytes_data()
