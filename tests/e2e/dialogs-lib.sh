@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
-# Shared by the dialogs-*.sh end-to-end scripts (sourced, not run): the real
-# dialog program started on an exchange file and driven with xdotool.
+# Shared by the dialogs-*.sh and signin.sh end-to-end scripts (sourced, not
+# run): the real dialog program started on its files and driven with xdotool.
 # Expects $1 = BUNDLE_DIR from the caller's arguments.
 set -euo pipefail
 
