@@ -74,6 +74,9 @@ public:
     void alertMessage(const QString &text);
 
 protected:
+    // Escape in a filter that holds text clears the filter.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
     SelectionController(Description description, RecordTableModel *arrayController,
                         QObject *parent = nullptr);
 
