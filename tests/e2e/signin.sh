@@ -2,8 +2,10 @@
 # The sign-in dialogs of the real dialog program, driven with the keyboard:
 # a user name and password confirmed with Enter leave the Base64 credential
 # in an owner-only file and status 0; Escape leaves the file as it was and
-# status 1. The proxy dialog likewise. All the while a screen reader's
-# listener is on the accessibility bus, and no password character reaches it.
+# status 1. The proxy dialog likewise. As an ordinary account: a read-only
+# credential file is replaced all the same, and a file name that is not UTF-8
+# is written as exactly those bytes. All the while a screen reader's listener
+# is on the accessibility bus, and no password character reaches it.
 # Usage (under with-display.sh): signin.sh BUNDLE_DIR BUILD_DIR
 source "$(dirname "$0")/dialogs-lib.sh"
 
@@ -119,6 +121,39 @@ for option in -Auth -ProxyAuth; do
     cmp -s "$file" "$work/before" || fail "$option: Escape changed the file"
     [ "$(stat -c %a "$file")" = 644 ] || fail "$option: Escape changed the file mode"
 done
+
+# As an ordinary account: a credential file that zanlauncher left read-only
+# (0400) is replaced by OK, and the new one is 0600.
+file="$user_dir/credential"
+printf 'olduser:' >"$file"
+chmod 0400 "$file"
+owned_by_user "$file"
+start_dialog as_user "$user_program" -Auth "$file"
+xdotool windowfocus --sync "$window"
+xdotool key Tab
+xdotool type --delay 20 'pw'
+xdotool key Return
+finish
+[ "$status" = 0 ] || fail "OK over a read-only credential file gave status $status"
+[ "$(cat "$file")" = "$(base64_of 'olduser:pw')" ] || fail "read-only file holds '$(cat "$file")'"
+[ "$(stat -c %a "$file")" = 600 ] || fail "read-only file: mode $(stat -c %a "$file") after OK"
+
+# A file name whose bytes are not UTF-8 (café in Latin-1): the credential goes
+# into exactly that file, and no other file appears.
+mkdir "$user_dir/latin1"
+owned_by_user "$user_dir/latin1"
+file="$user_dir/latin1/caf"$'\xe9'
+start_dialog as_user "$user_program" -ProxyAuth "$file"
+xdotool windowfocus --sync "$window"
+xdotool type --delay 20 'bob'
+xdotool key Tab
+xdotool type --delay 20 'pw'
+xdotool key Return
+finish
+[ "$status" = 0 ] || fail "a Latin-1 credential path gave status $status"
+[ "$(cat "$file" 2>&1)" = "$(base64_of 'bob:pw')" ] || fail "the Latin-1 file holds '$(cat "$file" 2>&1)'"
+[ "$(ls -A "$user_dir/latin1")" = "caf"$'\xe9' ] ||
+    fail "the folder holds $(ls -A "$user_dir/latin1" | od -An -c)"
 
 # Nothing secret reaches the log.
 if grep -q -e 'p@ss' -e 'secret' "$work/log"; then
