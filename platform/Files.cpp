@@ -338,8 +338,10 @@ WriteResult writeFileAtomically(const QByteArray &path, const QByteArray &bytes,
         return fail(why);
     }
     // Every write checked, then the bytes on the disk before the rename: a
-    // full disk or the file-size limit must never put a cut file in place.
-    if (!writeAll(fd, bytes) || ::fsync(fd) != 0) {
+    // full disk or the file-size limit must never put a cut file in place. A
+    // file system that has no syncing to offer (EINVAL, ENOSYS) keeps the
+    // bytes as well as it can; any other failure to sync is lost data.
+    if (!writeAll(fd, bytes) || (::fsync(fd) != 0 && errno != EINVAL && errno != ENOSYS)) {
         const int why = errno;
         ::close(fd);
         return fail(why);
