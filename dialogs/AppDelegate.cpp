@@ -59,7 +59,7 @@ void AppDelegate::applicationDidFinishLaunching()
 
 void AppDelegate::scanArguments()
 {
-    const DispatchChoice choice = scanDispatch(processArguments());
+    const DispatchChoice choice = scanDispatch(rawProcessArguments());
     switch (choice.kind) {
     case DialogKind::ProxyAuth:
         proxyAuthFilePath = choice.filePath;
@@ -180,8 +180,8 @@ void AppDelegate::showMessage()
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(bytes);
     if (decoder.hasError()) {
-        logEntry(
-            QStringLiteral("Cannot show the message: %1: not valid UTF-8").arg(messageFilePath));
+        logEntry(QStringLiteral("Cannot show the message: %1: not valid UTF-8")
+                     .arg(displayPath(messageFilePath)));
         exitProcess(255);
         return;
     }

@@ -4,6 +4,7 @@
 // process with the status zanlauncher relies on.
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -20,14 +21,15 @@ public:
     void applicationWillTerminate() {}
 
     // Set by the argument scan from the value of the option that chose the
-    // dialog; at most one is set in a run.
-    QString proxyAuthFilePath;
-    QString authFilePath;
-    QString selectSharedFilePath;
-    QString selectSuspendFilePath;
-    QString selectSessionFilePath;
-    QString selectNodeGroupFilePath;
-    QString messageFilePath;
+    // dialog; at most one is set in a run. Each is a file name as the command
+    // line gave its bytes, which need not be UTF-8.
+    QByteArray proxyAuthFilePath;
+    QByteArray authFilePath;
+    QByteArray selectSharedFilePath;
+    QByteArray selectSuspendFilePath;
+    QByteArray selectSessionFilePath;
+    QByteArray selectNodeGroupFilePath;
+    QByteArray messageFilePath;
     // The main window; the dispatcher creates and uses none.
     QPointer<QWidget> window;
 

@@ -40,6 +40,15 @@ QString withoutQuotes(const QString &argument)
     return result;
 }
 
+QByteArray withoutQuotes(const QByteArray &argument)
+{
+    if (!argument.contains('"'))
+        return argument;
+    QByteArray result = argument;
+    result.removeIf([](char c) { return c == '"'; });
+    return result;
+}
+
 QString normalizedOption(const QString &argument)
 {
     const QString text = withoutQuotes(argument);
@@ -57,16 +66,25 @@ bool isOption(const QString &argument, QLatin1String option)
     return normalizedOption(argument).compare(option, Qt::CaseInsensitive) == 0;
 }
 
-DispatchChoice scanDispatch(const QStringList &arguments)
+namespace {
+// An argument as an option is matched: decoded (bad bytes become U+FFFD, which
+// no option holds), without quotes, trimmed.
+QString optionText(const QByteArray &argument)
+{
+    return normalizedOption(QString::fromUtf8(argument));
+}
+} // namespace
+
+DispatchChoice scanDispatch(const QByteArrayList &arguments)
 {
     DispatchChoice choice;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString candidate = normalizedOption(arguments.at(i));
+        const QString candidate = optionText(arguments.at(i));
         for (const DispatchOption &option : dispatchOptions) {
             if (candidate.compare(option.name, Qt::CaseInsensitive) != 0)
                 continue;
             if (i + 1 < arguments.size()) {
-                const QString value = withoutQuotes(arguments.at(i + 1));
+                const QByteArray value = withoutQuotes(arguments.at(i + 1));
                 if (!value.isEmpty()) {
                     choice.kind = option.kind;
                     choice.filePath = value;
@@ -78,10 +96,10 @@ DispatchChoice scanDispatch(const QStringList &arguments)
     return choice;
 }
 
-std::optional<QString> firstOptionValue(const QStringList &arguments, QLatin1String option)
+std::optional<QByteArray> firstOptionValue(const QByteArrayList &arguments, QLatin1String option)
 {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
-        if (!isOption(arguments.at(i), option))
+        if (!isOption(QString::fromUtf8(arguments.at(i)), option))
             continue;
         if (i + 1 < arguments.size())
             return withoutQuotes(arguments.at(i + 1));
@@ -90,7 +108,7 @@ std::optional<QString> firstOptionValue(const QStringList &arguments, QLatin1Str
     return std::nullopt;
 }
 
-SelectionArguments scanSelection(const QStringList &arguments,
+SelectionArguments scanSelection(const QByteArrayList &arguments,
                                  const QList<QLatin1String> &exchangeFileOptions,
                                  QLatin1String helpTopic)
 {
@@ -99,7 +117,7 @@ SelectionArguments scanSelection(const QStringList &arguments,
     SelectionArguments result;
     qsizetype i = 0;
     while (i < arguments.size()) {
-        const QString candidate = normalizedOption(arguments.at(i));
+        const QString candidate = optionText(arguments.at(i));
         bool isFileOption = false;
         for (const QLatin1String option : exchangeFileOptions)
             isFileOption = isFileOption || candidate.compare(option, Qt::CaseInsensitive) == 0;
@@ -108,8 +126,10 @@ SelectionArguments scanSelection(const QStringList &arguments,
                 result.exchangeFilePath = withoutQuotes(arguments.at(i + 1));
             i += 2;
         } else if (candidate.compare(urlOption, Qt::CaseInsensitive) == 0) {
+            // An address is text: decoded here, once.
             if (i + 1 < arguments.size())
-                result.helpUrl = withoutQuotes(arguments.at(i + 1)) + helpPath + helpTopic;
+                result.helpUrl =
+                    withoutQuotes(QString::fromUtf8(arguments.at(i + 1))) + helpPath + helpTopic;
             i += 2;
         } else {
             ++i;

@@ -15,11 +15,11 @@ QByteArray credentialFileContent(const QString &credential, CredentialForm form)
     return encoded;
 }
 
-WriteResult writeCredentialFile(const QString &path, const QString &credential, CredentialForm form)
+WriteResult writeCredentialFile(const QByteArray &path, const QString &credential,
+                                CredentialForm form)
 {
     QByteArray content = credentialFileContent(credential, form);
-    const WriteResult result =
-        writeFileAtomically(path, content, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const WriteResult result = writeFileAtomically(path, content, mode_t(0600));
     wipe(content);
     return result;
 }

@@ -17,8 +17,10 @@ enum class CredentialForm {
 QByteArray credentialFileContent(const QString &credential, CredentialForm form);
 
 // Replaces the credential file atomically with owner-only permissions (0600),
-// whatever the old file had, so a password is never readable by others.
-WriteResult writeCredentialFile(const QString &path, const QString &credential,
+// whatever the old file had, so a password is never readable by others. The
+// old file need not be writable (zanlauncher may leave it 0400), only its
+// folder. The path is the name's bytes, as given on the command line.
+WriteResult writeCredentialFile(const QByteArray &path, const QString &credential,
                                 CredentialForm form);
 
 // Overwrites a buffer that held a secret before it is released.

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <locale.h>
 #include <vector>
 
 namespace zan {
@@ -39,6 +40,7 @@ struct JsonList::Arena {
     char *cursor = nullptr;
     size_t left = 0;
     size_t nextBlock = firstBlock;
+    bool exhausted = false; // a block could not be had
 
     ~Arena()
     {
@@ -53,9 +55,17 @@ struct JsonList::Arena {
         if (nextBlock < hugePage)
             size = std::max(nextBlock, (atLeast + 4095) & ~size_t(4095));
         void *base = allocateLarge(size);
-        if (!base)
+        if (!base) {
+            exhausted = true;
             return false;
-        blocks.push_back({base, size});
+        }
+        try {
+            blocks.push_back({base, size});
+        } catch (const std::bad_alloc &) {
+            releaseLarge(base, size);
+            exhausted = true;
+            return false;
+        }
         cursor = static_cast<char *>(base);
         left = size;
         nextBlock = std::min(nextBlock * 2, largestBlock);
@@ -85,22 +95,58 @@ JsonList::~JsonList() = default;
 JsonList::JsonList(JsonList &&) noexcept = default;
 JsonList &JsonList::operator=(JsonList &&) noexcept = default;
 
+namespace {
+// cJSON reads numbers with strtod, which takes the decimal point of the C
+// library's locale; QApplication sets that locale from the environment. In a
+// locale whose decimal point is not ".", let alone not one byte (Pashto's is
+// U+066B), 12.5 would end at the "." and the whole list would fail to parse.
+// The parse runs in the "C" numeric locale of this thread alone.
+class CNumericLocale {
+public:
+    CNumericLocale()
+    {
+        static const locale_t c = ::newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+        if (c)
+            m_previous = ::uselocale(c);
+    }
+    ~CNumericLocale()
+    {
+        if (m_previous)
+            ::uselocale(m_previous);
+    }
+    CNumericLocale(const CNumericLocale &) = delete;
+    CNumericLocale &operator=(const CNumericLocale &) = delete;
+
+private:
+    locale_t m_previous = nullptr;
+};
+} // namespace
+
 bool JsonList::parse(const char *text, size_t length)
 {
-    m_arena = std::make_unique<Arena>();
     m_root = nullptr;
+    m_outOfMemory = false;
+    try {
+        m_arena = std::make_unique<Arena>();
+    } catch (const std::bad_alloc &) {
+        m_outOfMemory = true;
+        return false;
+    }
+    const CNumericLocale numbers;
     Arena::current = m_arena.get();
     cJSON_Hooks hooks{&Arena::hookMalloc, &Arena::hookFree};
     cJSON_InitHooks(&hooks);
     m_root = cJSON_ParseWithLength(text, length);
     cJSON_InitHooks(nullptr);
     Arena::current = nullptr;
-    if (!m_root)
+    if (!m_root) {
+        m_outOfMemory = m_arena->exhausted;
         m_arena.reset();
+    }
     return m_root != nullptr;
 }
 
-std::optional<JsonList> readExchangeList(const QString &path)
+std::optional<JsonList> readExchangeList(const QByteArray &path)
 {
     std::optional<JsonList> list;
     {
@@ -110,8 +156,13 @@ std::optional<JsonList> readExchangeList(const QString &path)
             return std::nullopt;
         }
         list.emplace();
-        if (!list->parse(file.data->data(), file.data->size()))
+        if (!list->parse(file.data->data(), file.data->size())) {
+            // A text that is not JSON is no news; a list that did not fit is.
+            if (list->outOfMemory())
+                logEntry(QStringLiteral("%1: not enough memory to read the list")
+                             .arg(displayPath(path)));
             list.reset();
+        }
         // The text goes here: cJSON copied every key and string it needs.
     }
     return list;

@@ -31,19 +31,25 @@ public:
     JsonList(JsonList &&) noexcept;
     JsonList &operator=(JsonList &&) noexcept;
 
-    // Parses the text; false when it is not JSON (an empty text included).
+    // Parses the text; false when it is not JSON (an empty text included) or
+    // its tree found no memory. Numbers are read with "." as the decimal
+    // point whatever the process's locale, as JSON writes them.
     bool parse(const char *text, size_t length);
     const cJSON *root() const { return m_root; }
+    // Whether the last parse failed for want of memory rather than for the text.
+    bool outOfMemory() const { return m_outOfMemory; }
 
 private:
     struct Arena;
     std::unique_ptr<Arena> m_arena;
     cJSON *m_root = nullptr;
+    bool m_outOfMemory = false;
 };
 
-// Reads and parses the list at path. A file that cannot be read is logged with
-// the reason; a text that is not JSON is not. Unset when either fails.
-std::optional<JsonList> readExchangeList(const QString &path);
+// Reads and parses the list at path. A file that cannot be read, or that no
+// memory can be had for, is logged with the reason; a text that is not JSON is
+// not. Unset when any of these fails.
+std::optional<JsonList> readExchangeList(const QByteArray &path);
 
 // Field rules. Keys match the first member whose name is equal without regard
 // to ASCII case.

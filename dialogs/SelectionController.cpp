@@ -8,6 +8,7 @@
 
 #include <QDesktopServices>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -94,6 +95,7 @@ void SelectionController::connectPanel()
     if (auto *help = m_window->findChild<QPushButton *>(QStringLiteral("btnHelp")))
         connect(help, &QPushButton::clicked, this, &SelectionController::onBtnHelp);
     if (m_filter) {
+        m_filter->installEventFilter(this);
         connect(m_filter, &QLineEdit::textChanged, this, [this](const QString &text) {
             m_arranged->setFilterFixedString(text);
             selectFirstShownRow();
@@ -104,6 +106,22 @@ void SelectionController::connectPanel()
             m_filter->selectAll();
         });
     }
+}
+
+bool SelectionController::eventFilter(QObject *watched, QEvent *event)
+{
+    // Escape while narrowing the list takes the narrowing back, as in any
+    // search field. Only an empty filter lets it through to the dialog, where
+    // it is Cancel: one Escape too many must not delete zanlauncher's list.
+    if (watched == m_filter && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier &&
+            !m_filter->text().isEmpty()) {
+            m_filter->clear();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void SelectionController::windowDidLoad()
@@ -117,7 +135,7 @@ void SelectionController::windowDidLoad()
 void SelectionController::parseCommandLine()
 {
     const SelectionArguments arguments = scanSelection(
-        processArguments(), m_description.exchangeFileOptions, m_description.helpTopic);
+        rawProcessArguments(), m_description.exchangeFileOptions, m_description.helpTopic);
     m_exchangeFilePath = arguments.exchangeFilePath;
     m_helpUrl = arguments.helpUrl;
 }
@@ -134,7 +152,11 @@ void SelectionController::fillTable()
     const std::optional<JsonList> list = readList();
     if (!list)
         return;
-    buildRecords(list->root());
+    if (!buildRecords(list->root())) {
+        logEntry(QStringLiteral("%1: not enough memory for the records of the list")
+                     .arg(displayPath(m_exchangeFilePath)));
+        return;
+    }
     selectFirstShownRow();
 }
 

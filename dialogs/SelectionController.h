@@ -12,6 +12,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <new>
 
 class QLineEdit;
 class QPushButton;
@@ -49,7 +50,8 @@ public:
     // Loads the panel the first time it is asked for, then runs windowDidLoad.
     QDialog *window();
 
-    const QString &exchangeFilePath() const { return m_exchangeFilePath; }
+    // The exchange file's name as the command line gave its bytes.
+    const QByteArray &exchangeFilePath() const { return m_exchangeFilePath; }
     const QString &helpUrl() const { return m_helpUrl; }
     QTableView *table() const { return m_table; }
     RecordTableModel *arrayController() const { return m_arrayController; }
@@ -72,6 +74,9 @@ public:
     void alertMessage(const QString &text);
 
 protected:
+    // Escape in a filter that holds text clears the filter.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
     SelectionController(Description description, RecordTableModel *arrayController,
                         QObject *parent = nullptr);
 
@@ -85,10 +90,12 @@ protected:
     // The parsed exchange file, or nothing.
     std::optional<JsonList> readList() const;
     // Replaces the records with those built from the exchange file and selects
-    // the first row; keeps the table as it was when the file gives no list.
+    // the first row; keeps the table as it was when the file gives no list,
+    // and empty when there is no memory for the records.
     void fillTable();
     // Builds the records from the top-level value: one per child by default.
-    virtual void buildRecords(const cJSON *root) = 0;
+    // False, with no records, when their memory could not be had.
+    virtual bool buildRecords(const cJSON *root) = 0;
     // The chosen record, as the bytes written to the exchange file.
     virtual QByteArray recordText(int recordIndex) const = 0;
 
@@ -103,7 +110,7 @@ private:
     QPointer<PanelDialog> m_window;
     QTableView *m_table = nullptr;
     QLineEdit *m_filter = nullptr;
-    QString m_exchangeFilePath;
+    QByteArray m_exchangeFilePath;
     QString m_helpUrl;
 };
 
@@ -139,16 +146,24 @@ protected:
     // Rows that head the table before the listed ones.
     virtual void addLeadingRecords(typename RecordListModel<Info>::Records &) const {}
 
-    void buildRecords(const cJSON *root) override
+    bool buildRecords(const cJSON *root) override
     {
         typename RecordListModel<Info>::Records list;
-        list.reserve(size_t(childCount(root)) + 1);
-        addLeadingRecords(list);
-        forEachChild(root, [&list](const cJSON *element) {
-            if (std::optional<Info> record = Info::fromListElement(element))
-                list.push_back(std::move(*record));
-        });
+        // The records' memory comes from LargeAllocator and their texts from
+        // Qt; both report a failed allocation by throwing, which ends here.
+        try {
+            list.reserve(size_t(childCount(root)) + 1);
+            addLeadingRecords(list);
+            forEachChild(root, [&list](const cJSON *element) {
+                if (std::optional<Info> record = Info::fromListElement(element))
+                    list.push_back(std::move(*record));
+            });
+        } catch (const std::bad_alloc &) {
+            records()->setRecords({});
+            return false;
+        }
         records()->setRecords(std::move(list));
+        return true;
     }
 
     QByteArray recordText(int recordIndex) const override

@@ -6,6 +6,7 @@
 #include "SelectionController.h"
 #include "SignInRules.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -13,9 +14,99 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 
 namespace zan {
 namespace {
+// Qt's line edit tells accessibility clients about every change of its text
+// with the text itself, whatever its echo mode, and the AT-SPI bridge sends
+// that text to every program listening on the accessibility bus: each typed
+// password character, each one Backspace removes, and the whole password when
+// OK clears the field. While a sign-in panel lives, this filter sits where Qt
+// hands such events to the platform and replaces the text of a field that
+// shows none with the field's mask character, one per character, so that
+// positions and lengths still match what the field shows. The field's role
+// and its (empty) text interface are left as they are.
+//
+// Qt calls an installed update handler instead of the bridge; for one call the
+// handler is taken out again, so that the event reaches the bridge. Sign-in
+// panels hold no table, whose model-change events Qt would count twice so.
+int accessibilityFilterUsers = 0;
+QAccessible::UpdateHandler handlerBeforeFilter = nullptr;
+
+void filterSecretText(QAccessibleEvent *event);
+
+void passOn(QAccessibleEvent *event)
+{
+    if (handlerBeforeFilter) {
+        handlerBeforeFilter(event);
+        return;
+    }
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(&filterSecretText);
+}
+
+QString masked(const QLineEdit *field, const QString &text)
+{
+    const int mask =
+        field->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, field);
+    return QString(text.size(), QChar(char16_t(mask)));
+}
+
+void filterSecretText(QAccessibleEvent *event)
+{
+    auto *field = qobject_cast<QLineEdit *>(event->object());
+    if (!field || field->echoMode() == QLineEdit::Normal) {
+        passOn(event);
+        return;
+    }
+    switch (event->type()) {
+    case QAccessible::TextInserted: {
+        const auto *text = static_cast<QAccessibleTextInsertEvent *>(event);
+        QAccessibleTextInsertEvent safe(field, text->changePosition(),
+                                        masked(field, text->textInserted()));
+        safe.setCursorPosition(text->cursorPosition());
+        passOn(&safe);
+        break;
+    }
+    case QAccessible::TextRemoved: {
+        const auto *text = static_cast<QAccessibleTextRemoveEvent *>(event);
+        QAccessibleTextRemoveEvent safe(field, text->changePosition(),
+                                        masked(field, text->textRemoved()));
+        safe.setCursorPosition(text->cursorPosition());
+        passOn(&safe);
+        break;
+    }
+    case QAccessible::TextUpdated: {
+        const auto *text = static_cast<QAccessibleTextUpdateEvent *>(event);
+        QAccessibleTextUpdateEvent safe(field, text->changePosition(),
+                                        masked(field, text->textRemoved()),
+                                        masked(field, text->textInserted()));
+        safe.setCursorPosition(text->cursorPosition());
+        passOn(&safe);
+        break;
+    }
+    default:
+        passOn(event);
+        break;
+    }
+}
+
+void startAccessibilityFilter()
+{
+    if (accessibilityFilterUsers++ == 0)
+        handlerBeforeFilter = QAccessible::installUpdateHandler(&filterSecretText);
+}
+
+void stopAccessibilityFilter()
+{
+    if (--accessibilityFilterUsers == 0) {
+        QAccessible::installUpdateHandler(handlerBeforeFilter);
+        handlerBeforeFilter = nullptr;
+    }
+}
+
 SignInController::AlertPresenter &presenterSlot()
 {
     static SignInController::AlertPresenter presenter;
@@ -66,6 +157,8 @@ SignInController::SignInController(QLatin1String credentialOption, QObject *pare
 SignInController::~SignInController()
 {
     delete m_window;
+    if (m_filtersAccessibility)
+        stopAccessibilityFilter();
 }
 
 QDialog *SignInController::window()
@@ -73,6 +166,8 @@ QDialog *SignInController::window()
     if (!m_window) {
         // Before any widget can hold a password.
         forbidCoreDumps();
+        startAccessibilityFilter();
+        m_filtersAccessibility = true;
         m_window = new PanelDialog([this] { windowWillClose(); });
         loadPanel(m_window);
         guardPasswordField(passwordField());
@@ -89,7 +184,7 @@ void SignInController::windowDidLoad()
 void SignInController::parseCommandLine()
 {
     const std::optional<QString> name =
-        offeredUserNameFromArguments(processArguments(), m_credentialOption);
+        offeredUserNameFromArguments(rawProcessArguments(), m_credentialOption);
     if (name)
         userNameField()->setText(*name);
 }

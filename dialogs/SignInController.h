@@ -9,7 +9,9 @@
 // overwrites the buffers it owns (the credential strings, the field's current
 // text) and clears the field after OK; fragments in memory Qt has already
 // released remain until reused. Core dumps are switched off before a panel is
-// shown, so those fragments never reach a file.
+// shown, so those fragments never reach a file. While a panel lives, the text
+// that accessibility events carry from a password field is masked, so that
+// the password never goes out over the accessibility bus.
 #pragma once
 
 #include <QDialog>
@@ -83,6 +85,7 @@ private:
     QLatin1String m_credentialOption;
     QPointer<PanelDialog> m_window;
     bool m_btnClicked = false;
+    bool m_filtersAccessibility = false;
 };
 
 // The context menu of a password field: Paste and Select All, with no Cut or

@@ -48,10 +48,10 @@ std::optional<QString> offeredUserName(const QByteArray &fileContent)
     return name;
 }
 
-std::optional<QString> offeredUserNameFromArguments(const QStringList &arguments,
+std::optional<QString> offeredUserNameFromArguments(const QByteArrayList &arguments,
                                                     QLatin1String option)
 {
-    const std::optional<QString> path = firstOptionValue(arguments, option);
+    const std::optional<QByteArray> path = firstOptionValue(arguments, option);
     if (!path)
         return std::nullopt;
     ReadResult file = readWholeFile(*path, maximumCredentialFileBytes);

@@ -4,6 +4,7 @@
 // credential strings handed to the dispatcher.
 #pragma once
 
+#include <QByteArrayList>
 #include <QLatin1String>
 #include <QString>
 #include <QStringList>
@@ -25,7 +26,7 @@ std::optional<QString> offeredUserName(const QByteArray &fileContent);
 // user name from it. Unset when the option is missing or last, or the file
 // cannot be read or decoded. Read buffers are overwritten before release: the
 // file may hold a previous credential.
-std::optional<QString> offeredUserNameFromArguments(const QStringList &arguments,
+std::optional<QString> offeredUserNameFromArguments(const QByteArrayList &arguments,
                                                     QLatin1String option);
 
 // Trims tabs and the Unicode space separators (category Zs) from both ends.

@@ -9,6 +9,8 @@
 
 #include <QApplication>
 
+#include <clocale>
+
 int main(int argc, char **argv)
 {
     zan::saveProcessArguments(argc, argv);
@@ -23,6 +25,11 @@ int main(int argc, char **argv)
     int qtArgc = 1;
     char *qtArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackName, nullptr};
     QApplication app(qtArgc, qtArgv);
+    // QApplication has set the C library's locale from the environment. Its
+    // numeric part would change how the C library reads and prints numbers
+    // (cJSON's among them: JSON's decimal point is always "."); Qt's own
+    // QLocale, which the dialogs show numbers with, does not depend on it.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName(QStringLiteral("ZANSelectNode"));
     QApplication::setApplicationDisplayName(QStringLiteral("Zan"));
     zan::installTranslations();

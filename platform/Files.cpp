@@ -4,20 +4,22 @@
 #include "LargeMemory.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
 namespace zan {
 namespace {
-QString describe(const QString &path, const QString &reason)
+QString describe(const QByteArray &path, const QString &reason)
 {
-    return QStringLiteral("%1: %2").arg(path, reason);
+    return QStringLiteral("%1: %2").arg(displayPath(path), reason);
 }
 
 QString errnoText(int error)
@@ -25,17 +27,21 @@ QString errnoText(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+QString outOfMemory(qint64 bytes)
+{
+    return QStringLiteral("not enough memory to read it (%1 bytes)").arg(bytes);
+}
+
 // Opens a regular file for reading; -1 with the reason otherwise. O_NONBLOCK
 // keeps a FIFO without a writer from blocking the open; the type check then
 // refuses it before any read.
-int openRegularFile(const QString &path, qint64 maxBytes, qint64 *size, QString *error)
+int openRegularFile(const QByteArray &path, qint64 maxBytes, qint64 *size, QString *error)
 {
     if (path.isEmpty()) {
         *error = QStringLiteral("no file named");
         return -1;
     }
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         *error = describe(path, errnoText(errno));
         return -1;
@@ -57,21 +63,27 @@ int openRegularFile(const QString &path, qint64 maxBytes, qint64 *size, QString 
 }
 
 // Reads fd to its end into a buffer that Buffer::grow(n) enlarges to at least
-// n bytes. The file may have grown since it was measured, so reading goes on
-// past the expected size, up to maxBytes.
+// n bytes, or returns false for want of memory. The file may have grown since
+// it was measured, so reading goes on past the expected size, up to maxBytes.
 template <class Buffer>
-bool readToEnd(int fd, Buffer &buffer, qint64 expected, qint64 maxBytes, const QString &path,
+bool readToEnd(int fd, Buffer &buffer, qint64 expected, qint64 maxBytes, const QByteArray &path,
                QString *error)
 {
     size_t filled = 0;
-    buffer.grow(size_t(expected) + 1);
+    if (!buffer.grow(size_t(expected) + 1)) {
+        *error = describe(path, outOfMemory(expected));
+        return false;
+    }
     for (;;) {
         if (filled == buffer.capacity()) {
             if (qint64(filled) > maxBytes) {
                 *error = describe(path, QStringLiteral("file too large"));
                 return false;
             }
-            buffer.grow(std::max<size_t>(buffer.capacity() * 2, 4096));
+            if (!buffer.grow(std::max<size_t>(buffer.capacity() * 2, 4096))) {
+                *error = describe(path, outOfMemory(qint64(filled)));
+                return false;
+            }
         }
         const ssize_t got = ::read(fd, buffer.data() + filled, buffer.capacity() - filled);
         if (got < 0) {
@@ -94,7 +106,16 @@ bool readToEnd(int fd, Buffer &buffer, qint64 expected, qint64 maxBytes, const Q
 
 struct ByteArrayBuffer {
     QByteArray bytes;
-    void grow(size_t n) { bytes.resize(qsizetype(n)); }
+    bool grow(size_t n)
+    {
+        // Qt reports a failed allocation by throwing; here it is a value.
+        try {
+            bytes.resize(qsizetype(n));
+        } catch (const std::bad_alloc &) {
+            return false;
+        }
+        return true;
+    }
     char *data() { return bytes.data(); }
     size_t capacity() const { return size_t(bytes.size()); }
     void setSize(size_t n) { bytes.resize(qsizetype(n)); }
@@ -102,12 +123,15 @@ struct ByteArrayBuffer {
 
 struct GrowingLargeBuffer {
     LargeBuffer buffer;
-    void grow(size_t n)
+    bool grow(size_t n)
     {
         LargeBuffer bigger(n);
-        if (buffer.size() || buffer.capacity())
+        if (!bigger.data())
+            return false;
+        if (buffer.capacity())
             std::memcpy(bigger.data(), buffer.data(), buffer.capacity());
         buffer = std::move(bigger);
+        return true;
     }
     char *data() { return buffer.data(); }
     size_t capacity() const { return buffer.capacity(); }
@@ -115,7 +139,17 @@ struct GrowingLargeBuffer {
 };
 } // namespace
 
+QString displayPath(const QByteArray &path)
+{
+    return QString::fromUtf8(path);
+}
+
 ReadResult readWholeFile(const QString &path, qint64 maxBytes)
+{
+    return readWholeFile(QFile::encodeName(path), maxBytes);
+}
+
+ReadResult readWholeFile(const QByteArray &path, qint64 maxBytes)
 {
     ReadResult result;
     qint64 size = 0;
@@ -132,10 +166,7 @@ ReadResult readWholeFile(const QString &path, qint64 maxBytes)
 
 LargeBuffer::LargeBuffer(size_t capacity)
     : m_data(static_cast<char *>(allocateLarge(capacity))), m_capacity(m_data ? capacity : 0)
-{
-    if (!m_data)
-        throw std::bad_alloc();
-}
+{}
 
 LargeBuffer::LargeBuffer(LargeBuffer &&other) noexcept
     : m_data(std::exchange(other.m_data, nullptr)), m_size(std::exchange(other.m_size, 0)),
@@ -158,7 +189,7 @@ LargeBuffer::~LargeBuffer()
     releaseLarge(m_data, m_capacity);
 }
 
-LargeReadResult readWholeLargeFile(const QString &path, qint64 maxBytes)
+LargeReadResult readWholeLargeFile(const QByteArray &path, qint64 maxBytes)
 {
     LargeReadResult result;
     qint64 size = 0;
@@ -173,57 +204,173 @@ LargeReadResult readWholeLargeFile(const QString &path, qint64 maxBytes)
     return result;
 }
 
-WriteResult writeFileAtomically(const QString &path, const QByteArray &bytes,
-                                std::optional<QFileDevice::Permissions> permissions)
+namespace {
+// The folder part of a path: "." for a bare name, "/" for a name at the root.
+QByteArray folderOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
+// The file that a write to path replaces: symbolic links are followed to the
+// name they end at, which need not exist yet (a dangling link names the file
+// to create). False for a loop of links or a link that cannot be read.
+bool followLinks(const QByteArray &path, QByteArray *target, int *error)
+{
+    QByteArray current = path;
+    // As many links as the kernel follows in one lookup.
+    for (int links = 0; links <= 40; ++links) {
+        struct stat info {};
+        if (::lstat(current.constData(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            *target = current;
+            return true;
+        }
+        QByteArray link(PATH_MAX, Qt::Uninitialized);
+        const ssize_t length = ::readlink(current.constData(), link.data(), size_t(link.size()));
+        if (length < 0 || length >= link.size()) {
+            *error = length < 0 ? errno : ENAMETOOLONG;
+            return false;
+        }
+        link.truncate(length);
+        current = link.startsWith('/') ? link : folderOf(current) + '/' + link;
+    }
+    *error = ELOOP;
+    return false;
+}
+
+// Creates a file of our own beside target, named after it with a random
+// ending, so that no other file is ever opened or truncated. -1 with errno
+// set when the folder takes no new file.
+int createTemporaryFile(const QByteArray &target, mode_t mode, QByteArray *name)
+{
+    QByteArray base = target.mid(target.lastIndexOf('/') + 1);
+    // A hidden name, within the longest name a folder entry may have.
+    base.truncate(NAME_MAX - 8);
+    const QByteArray stem = folderOf(target) + "/." + base + '.';
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QByteArray candidate = stem;
+        for (int i = 0; i < 6; ++i)
+            candidate += letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)];
+        const int fd =
+            ::open(candidate.constData(),
+                   O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, mode);
+        if (fd >= 0) {
+            *name = candidate;
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -1;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    size_t left = size_t(bytes.size());
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        data += written;
+        left -= size_t(written);
+    }
+    return true;
+}
+} // namespace
+
+WriteResult writeFileAtomically(const QByteArray &path, const QByteArray &bytes,
+                                std::optional<mode_t> mode)
 {
     WriteResult result;
     if (path.isEmpty()) {
         result.error = QStringLiteral("no file named");
         return result;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.error = describe(path, file.errorString());
+    QByteArray target;
+    int error = 0;
+    if (!followLinks(path, &target, &error)) {
+        result.error = describe(path, errnoText(error));
         return result;
     }
-    // Set before any byte is written, so a secret never sits in a file that
-    // others may read.
-    if (permissions && !file.setPermissions(*permissions)) {
-        result.error = describe(path, file.errorString());
-        file.cancelWriting();
+    struct stat old {};
+    const bool exists = ::stat(target.constData(), &old) == 0;
+    if (exists && S_ISDIR(old.st_mode)) {
+        result.error = describe(path, QStringLiteral("is a folder"));
         return result;
     }
-    if (file.write(bytes) != bytes.size()) {
-        result.error = describe(path, file.errorString());
-        file.cancelWriting();
+    // A FIFO may stand where the file is expected and is replaced like a file;
+    // a device node or a socket is never something to replace.
+    if (exists && !S_ISREG(old.st_mode) && !S_ISFIFO(old.st_mode)) {
+        result.error = describe(path, QStringLiteral("not a regular file"));
         return result;
     }
-    // commit() ignores a failed flush of the buffered bytes (a full disk, the
-    // file-size limit) and would rename a truncated file over the target.
-    if (!file.flush()) {
-        result.error = describe(path, file.errorString());
-        file.cancelWriting();
+    // Without a mode of its own, a new file is created as any program would
+    // create it: 0666 less the umask, which the kernel applies.
+    const bool exactMode = mode || exists;
+    const mode_t newMode = mode ? *mode : exists ? (old.st_mode & 0777) : 0666;
+
+    QByteArray temporary;
+    const int fd = createTemporaryFile(target, newMode, &temporary);
+    if (fd < 0) {
+        result.error = describe(path, errnoText(errno));
         return result;
     }
-    if (!file.commit()) {
-        result.error = describe(path, file.errorString());
+    const auto fail = [&](int why) {
+        result.error = describe(path, errnoText(why));
+        ::unlink(temporary.constData());
         return result;
+    };
+    // Set before the first byte, so that a secret never sits in a file that
+    // others may read, whatever the umask let through.
+    if (exactMode && ::fchmod(fd, newMode) != 0) {
+        const int why = errno;
+        ::close(fd);
+        return fail(why);
+    }
+    // Every write checked, then the bytes on the disk before the rename: a
+    // full disk or the file-size limit must never put a cut file in place. A
+    // file system that has no syncing to offer (EINVAL, ENOSYS) keeps the
+    // bytes as well as it can; any other failure to sync is lost data.
+    if (!writeAll(fd, bytes) || (::fsync(fd) != 0 && errno != EINVAL && errno != ENOSYS)) {
+        const int why = errno;
+        ::close(fd);
+        return fail(why);
+    }
+    if (::close(fd) != 0)
+        return fail(errno);
+    if (::rename(temporary.constData(), target.constData()) != 0)
+        return fail(errno);
+    // The new name on the disk too; a folder that cannot be opened or synced
+    // still holds the file, so this is not a failure.
+    const int folder = ::open(folderOf(target).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
     }
     result.ok = true;
     return result;
 }
 
-bool removeFile(const QString &path)
+bool removeFile(const QByteArray &path)
 {
     if (path.isEmpty())
         return false;
-    const QByteArray name = QFile::encodeName(path);
     struct stat info {};
     // Only what a program writes as a file: never a folder, nor a FIFO or a
     // device node that a path happened to name.
-    if (::lstat(name.constData(), &info) != 0 || !(S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)))
+    if (::lstat(path.constData(), &info) != 0 || !(S_ISREG(info.st_mode) || S_ISLNK(info.st_mode)))
         return false;
-    return ::unlink(name.constData()) == 0;
+    return ::unlink(path.constData()) == 0;
 }
 
 } // namespace zan

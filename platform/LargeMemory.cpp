@@ -8,14 +8,23 @@ namespace zan {
 namespace {
 constexpr std::size_t hugePage = std::size_t(2) << 20;
 
+std::size_t allocationLimit = 0;
+
 std::size_t mappedSize(std::size_t size)
 {
     return (size + hugePage - 1) & ~(hugePage - 1);
 }
 } // namespace
 
+void setLargeAllocationLimit(std::size_t bytes)
+{
+    allocationLimit = bytes;
+}
+
 void *allocateLarge(std::size_t size)
 {
+    if (allocationLimit && size >= allocationLimit)
+        return nullptr;
     if (size < hugePage)
         return std::calloc(1, size ? size : 1);
     const std::size_t length = mappedSize(size);

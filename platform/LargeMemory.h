@@ -15,6 +15,11 @@ void *allocateLarge(std::size_t size);
 // Releases memory from allocateLarge; size must be the size asked for.
 void releaseLarge(void *memory, std::size_t size);
 
+// For tests: from now on a request of at least this many bytes fails, as the
+// largest requests do first when the address space runs out (ulimit -v). Zero
+// lifts the limit.
+void setLargeAllocationLimit(std::size_t bytes);
+
 // A std::allocator stand-in that takes large arrays from allocateLarge.
 template <class T> struct LargeAllocator {
     using value_type = T;

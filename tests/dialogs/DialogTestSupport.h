@@ -21,6 +21,12 @@
 
 namespace zantest {
 
+// A path as the programs take file names: bytes.
+inline QByteArray native(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
 inline QByteArray readBytes(const QString &path)
 {
     QFile file(path);
@@ -147,12 +153,17 @@ inline QByteArray num(const char *key, qint64 value)
     return '"' + QByteArray(key) + "\":\t" + QByteArray::number(value);
 }
 
-inline mode_t permissionBits(const QString &path)
+inline mode_t permissionBits(const QByteArray &path)
 {
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::stat(path.constData(), &info) != 0)
         return mode_t(-1);
     return info.st_mode & 07777;
+}
+
+inline mode_t permissionBits(const QString &path)
+{
+    return permissionBits(native(path));
 }
 
 } // namespace zantest

@@ -17,6 +17,15 @@ QStringList withProgram(const QStringList &rest)
 {
     return QStringList{program} + rest;
 }
+
+// The arguments as the kernel hands them over.
+QByteArrayList bytes(const QStringList &arguments)
+{
+    QByteArrayList raw;
+    for (const QString &argument : arguments)
+        raw.append(argument.toUtf8());
+    return raw;
+}
 } // namespace
 
 class TestArgumentScan : public QObject {
@@ -30,6 +39,8 @@ private Q_SLOTS:
     void selection();
     void firstOptionValue_data();
     void firstOptionValue();
+    void valueBytes_data();
+    void valueBytes();
 };
 
 void TestArgumentScan::dispatch_data()
@@ -100,9 +111,9 @@ void TestArgumentScan::dispatch()
     QFETCH(QStringList, arguments);
     QFETCH(DialogKind, kind);
     QFETCH(QString, filePath);
-    const zan::DispatchChoice choice = zan::scanDispatch(arguments);
+    const zan::DispatchChoice choice = zan::scanDispatch(bytes(arguments));
     QCOMPARE(choice.kind, kind);
-    QCOMPARE(choice.filePath, filePath);
+    QCOMPARE(choice.filePath, filePath.toUtf8());
 }
 
 void TestArgumentScan::optionNormalization_data()
@@ -182,9 +193,9 @@ void TestArgumentScan::selection()
     QFETCH(QString, exchangeFilePath);
     QFETCH(QString, helpUrl);
     const zan::SelectionArguments result = zan::scanSelection(
-        arguments, {QLatin1String("-SelectSession"), QLatin1String("-SelectSessionFile")},
+        bytes(arguments), {QLatin1String("-SelectSession"), QLatin1String("-SelectSessionFile")},
         QLatin1String("session-launching"));
-    QCOMPARE(result.exchangeFilePath, exchangeFilePath);
+    QCOMPARE(result.exchangeFilePath, exchangeFilePath.toUtf8());
     QCOMPARE(result.helpUrl, helpUrl);
 }
 
@@ -205,10 +216,49 @@ void TestArgumentScan::firstOptionValue()
     QFETCH(QStringList, arguments);
     QFETCH(bool, found);
     QFETCH(QString, value);
-    const std::optional<QString> result = zan::firstOptionValue(arguments, QLatin1String("-Auth"));
+    const std::optional<QByteArray> result =
+        zan::firstOptionValue(bytes(arguments), QLatin1String("-Auth"));
     QCOMPARE(result.has_value(), found);
     if (found)
-        QCOMPARE(*result, value);
+        QCOMPARE(*result, value.toUtf8());
+}
+
+// A value names a file, and file names are bytes: every scan takes the same
+// bytes, less the quotes, whether they are UTF-8 or not. Decoded, a Latin-1
+// name would become another name, with U+FFFD in it.
+void TestArgumentScan::valueBytes_data()
+{
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<QByteArray>("value"); // empty: no option recognised
+
+    const QByteArray option = "-SelectSession";
+    const QByteArray name = program.toUtf8();
+    QTest::newRow("Latin-1 name") << QByteArrayList{name, option, "/tmp/caf\xe9.json"}
+                                  << QByteArray("/tmp/caf\xe9.json");
+    QTest::newRow("UTF-8 name") << QByteArrayList{name, option, "/tmp/caf\xc3\xa9.json"}
+                                << QByteArray("/tmp/caf\xc3\xa9.json");
+    QTest::newRow("quotes around bad bytes")
+        << QByteArrayList{name, "\"" + option + "\"", "\"/x/\x80\"\xff\""}
+        << QByteArray("/x/\x80\xff");
+    QTest::newRow("overlong and cut-off sequences")
+        << QByteArrayList{name, option, "/a\xc0\xaf/b\xe6\x96"}
+        << QByteArray("/a\xc0\xaf/b\xe6\x96");
+    QTest::newRow("bad bytes in an argument before")
+        << QByteArrayList{name, "\xff\xfe", option, "/s"} << QByteArray("/s");
+    QTest::newRow("an option with a bad byte is no option")
+        << QByteArrayList{name, "-Select\xffSession", "/s"} << QByteArray();
+}
+
+void TestArgumentScan::valueBytes()
+{
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(QByteArray, value);
+    const QLatin1String option("-SelectSession");
+    const zan::DispatchChoice choice = zan::scanDispatch(arguments);
+    QCOMPARE(choice.kind, value.isEmpty() ? DialogKind::SelectNode : DialogKind::SelectSession);
+    QCOMPARE(choice.filePath, value);
+    QCOMPARE(zan::scanSelection(arguments, {option}, QLatin1String("t")).exchangeFilePath, value);
+    QCOMPARE(zan::firstOptionValue(arguments, option).value_or(QByteArray()), value);
 }
 
 QTEST_GUILESS_MAIN(TestArgumentScan)

@@ -8,6 +8,7 @@
 #include "AskHTTPProxyCredentialController.h"
 #include "AskUserCredentialController.h"
 #include "DialogTestSupport.h"
+#include "LargeMemory.h"
 #include "ProcessArguments.h"
 #include "SelectNodeGroupController.h"
 
@@ -51,6 +52,7 @@ enum class Input {
     Valid100MB,
     InvalidUtf8,
     NulBytes,
+    NoMemory,
 };
 
 const QByteArray twoGroups = R"([{"id":"g1","name":"One","membersCount":1},)"
@@ -230,6 +232,10 @@ void TestDialogBadInput::exchangeFile_data()
     QTest::newRow("invalid UTF-8 in keys and values")
         << Input::InvalidUtf8 << true << 1 << QString() << 0 << After::Record;
     QTest::newRow("NUL bytes") << Input::NulBytes << true << 1 << QString() << 0 << After::Record;
+    QTest::newRow("no memory for the records, Select")
+        << Input::NoMemory << true << 0 << "not enough memory" << -2 << After::Unchanged;
+    QTest::newRow("no memory for the records, Cancel")
+        << Input::NoMemory << false << 0 << "not enough memory" << 255 << After::Gone;
 }
 
 void TestDialogBadInput::exchangeFile()
@@ -245,6 +251,7 @@ void TestDialogBadInput::exchangeFile()
     QString path = dir.filePath(QStringLiteral("list.json"));
     QByteArray bytes;
     QByteArray expectedRecord;
+    size_t memoryLimit = 0; // the largest block to be had; 0: any
     const QString target = dir.filePath(QStringLiteral("target.json"));
     switch (input) {
     case Input::Folder:
@@ -302,6 +309,15 @@ void TestDialogBadInput::exchangeFile()
         QVERIFY(writeBytes(path, bytes));
         expectedRecord = record({str("id", "a"), str("name", "n"), num("memberCount", 3)});
         break;
+    case Input::NoMemory:
+        // As with ulimit -v, the largest request fails first: here the 28,001
+        // records (2 MB); the text (84 kB) and the parsed list (1.8 MB, in
+        // blocks of at most 1 MB) still fit. The list must read as empty,
+        // and say why, rather than end the program.
+        bytes = "[" + QByteArray("{},").repeated(27999) + "{}]";
+        QVERIFY(writeBytes(path, bytes));
+        memoryLimit = size_t(3) << 19;
+        break;
     }
     const QString kindBefore = kindAt(path);
     const QByteArray bytesBefore =
@@ -313,7 +329,9 @@ void TestDialogBadInput::exchangeFile()
     QElapsedTimer clock;
     clock.start();
     zan::SelectNodeGroupController controller;
+    zan::setLargeAllocationLimit(memoryLimit);
     QVERIFY(controller.window());
+    zan::setLargeAllocationLimit(0);
     const qint64 loadMs = clock.elapsed();
     QCOMPARE(controller.arrayController()->rowCount(), rows);
     QVERIFY2(logHas(capture.log, logLine), qPrintable(capture.log.join(QLatin1Char('|'))));

@@ -30,11 +30,16 @@ struct SeenModal {
     QStringList buttons;
 };
 
+// How a message box is answered.
+enum class BoxAnswer { Button, Escape, Close };
+
 // Runs `run`, which enters a modal loop or not. When a modal window comes up,
-// records it and acts on it: a message box's first button is clicked, any
-// other dialog gets Escape. A safety timer ends a modal loop that nothing
-// else ends, so a broken test fails instead of hanging.
-SeenModal driveModal(const std::function<void()> &run, bool *timedOut)
+// records it and acts on it: a message box is answered as asked (by default
+// its first button is clicked), any other dialog gets Escape. A safety timer
+// ends a modal loop that nothing else ends, so a broken test fails instead of
+// hanging.
+SeenModal driveModal(const std::function<void()> &run, bool *timedOut,
+                     BoxAnswer answer = BoxAnswer::Button)
 {
     SeenModal seen;
     QTimer poll;
@@ -52,7 +57,11 @@ SeenModal driveModal(const std::function<void()> &run, bool *timedOut)
             seen.icon = box->icon();
             for (QAbstractButton *button : box->buttons())
                 seen.buttons.append(button->text());
-            if (!box->buttons().isEmpty())
+            if (answer == BoxAnswer::Escape)
+                QTest::keyClick(box, Qt::Key_Escape);
+            else if (answer == BoxAnswer::Close)
+                box->close(); // as the window's close button does
+            else if (!box->buttons().isEmpty())
                 QTest::mouseClick(box->buttons().first(), Qt::LeftButton);
             return;
         }
@@ -82,6 +91,8 @@ SeenModal driveModal(const std::function<void()> &run, bool *timedOut)
 }
 } // namespace
 
+Q_DECLARE_METATYPE(BoxAnswer)
+
 class TestDispatcher : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -93,11 +104,13 @@ private Q_SLOTS:
     void routes();
     void messageBox_data();
     void messageBox();
+    void messageBoxEndsAsOk_data();
+    void messageBoxEndsAsOk();
     void messageNotShown_data();
     void messageNotShown();
 
 private:
-    SeenModal launch(const QStringList &arguments);
+    SeenModal launch(const QStringList &arguments, BoxAnswer answer = BoxAnswer::Button);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<zantest::Capture> m_capture;
@@ -126,7 +139,7 @@ void TestDispatcher::cleanup()
     QVERIFY(leaked.isEmpty());
 }
 
-SeenModal TestDispatcher::launch(const QStringList &arguments)
+SeenModal TestDispatcher::launch(const QStringList &arguments, BoxAnswer answer)
 {
     zan::setProcessArguments(QStringList{program} + arguments);
     bool timedOut = false;
@@ -135,7 +148,7 @@ SeenModal TestDispatcher::launch(const QStringList &arguments)
             zan::AppDelegate delegate;
             delegate.applicationDidFinishLaunching();
         },
-        &timedOut);
+        &timedOut, answer);
     if (timedOut)
         qWarning("the modal window had to be closed by the safety timer");
     return seen;
@@ -237,6 +250,27 @@ void TestDispatcher::messageBox()
     QCOMPARE(m_capture->exitStatus(), 0);
     QCOMPARE(m_capture->log, QStringList());
     QCOMPARE(zantest::readBytes(path), content); // the message file is only read
+}
+
+// Whichever way the box goes, the message was seen: Escape and the window's
+// close button end it as OK does.
+void TestDispatcher::messageBoxEndsAsOk_data()
+{
+    QTest::addColumn<BoxAnswer>("answer");
+    QTest::newRow("OK") << BoxAnswer::Button;
+    QTest::newRow("Escape") << BoxAnswer::Escape;
+    QTest::newRow("close button") << BoxAnswer::Close;
+}
+
+void TestDispatcher::messageBoxEndsAsOk()
+{
+    QFETCH(BoxAnswer, answer);
+    const QString path = m_dir->filePath("message.txt");
+    QVERIFY(zantest::writeBytes(path, "Session limit reached."));
+    const SeenModal seen = launch({"-Message", path}, answer);
+    QVERIFY(seen.box);
+    QCOMPARE(m_capture->exitStatus(), 0);
+    QCOMPARE(m_capture->log, QStringList());
 }
 
 void TestDispatcher::messageNotShown_data()

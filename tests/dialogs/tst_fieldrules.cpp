@@ -3,12 +3,15 @@
 // read, and the bytes of a written record.
 #include "DialogTestSupport.h"
 #include "ExchangeFile.h"
+#include "LargeMemory.h"
 
+#include <QProcess>
 #include <QTest>
 
 #include <cjson/cJSON.h>
 
 #include <climits>
+#include <clocale>
 
 namespace {
 // Parses one element with the plain allocator; the test owns it.
@@ -33,6 +36,7 @@ private Q_SLOTS:
     void unreadableListIsLogged();
     void largeListReadWhole();
     void listsStayValidWhileOthersAreParsed();
+    void fractionalNumbersInAnyLocale();
     void recordBytes_data();
     void recordBytes();
 };
@@ -208,7 +212,7 @@ void TestFieldRules::readList()
     const QString path = dir.filePath("list.json");
     QVERIFY(zantest::writeBytes(path, content));
     zantest::Capture capture;
-    const std::optional<zan::JsonList> list = zan::readExchangeList(path);
+    const std::optional<zan::JsonList> list = zan::readExchangeList(zantest::native(path));
     QCOMPARE(list.has_value(), parsed);
     QCOMPARE(capture.log, QStringList()); // a parse failure is not logged
     if (parsed)
@@ -221,20 +225,42 @@ void TestFieldRules::readList()
 void TestFieldRules::unreadableListIsLogged_data()
 {
     QTest::addColumn<QString>("name"); // inside a fresh folder; empty for no path at all
-    QTest::newRow("no path") << QString();
-    QTest::newRow("missing file") << "missing.json";
-    QTest::newRow("a folder") << "folder";
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<qint64>("memory"); // the largest block to be had; 0: any
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no path") << QString() << QByteArray() << qint64(0) << "no file named";
+    QTest::newRow("missing file") << "missing.json" << QByteArray() << qint64(0) << "No such file";
+    QTest::newRow("a folder") << "folder" << QByteArray() << qint64(0) << "is a folder";
+    // As with ulimit -v: the largest requests fail first. A list that cannot
+    // be held reads as no list, and says so, instead of ending the program.
+    QByteArray list = "[";
+    for (int i = 0; i < 4000; ++i)
+        list += R"({"id":"n)" + QByteArray::number(i) + R"("},)";
+    list += "{}]";
+    QTest::newRow("no memory for the text")
+        << "list.json" << list << qint64(list.size() / 2) << "not enough memory";
+    QTest::newRow("no memory for the parsed list")
+        << "list.json" << list << qint64(list.size() + 1024) << "not enough memory";
 }
 
 void TestFieldRules::unreadableListIsLogged()
 {
     QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(qint64, memory);
+    QFETCH(QString, reason);
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir("folder"));
     const QString path = name.isEmpty() ? QString() : dir.filePath(name);
+    if (!content.isEmpty())
+        QVERIFY(zantest::writeBytes(path, content));
     zantest::Capture capture;
-    QVERIFY(!zan::readExchangeList(path));
+    zan::setLargeAllocationLimit(size_t(memory));
+    const bool read = zan::readExchangeList(zantest::native(path)).has_value();
+    zan::setLargeAllocationLimit(0);
+    QVERIFY(!read);
     QCOMPARE(capture.log.size(), 1);
+    QVERIFY2(capture.log.first().contains(reason), qPrintable(capture.log.first()));
     if (!path.isEmpty())
         QVERIFY2(capture.log.first().contains(path), qPrintable(capture.log.first()));
 }
@@ -253,7 +279,7 @@ void TestFieldRules::largeListReadWhole()
     const QString path = dir.filePath("big.json");
     QVERIFY(zantest::writeBytes(path, json));
 
-    const std::optional<zan::JsonList> list = zan::readExchangeList(path);
+    const std::optional<zan::JsonList> list = zan::readExchangeList(zantest::native(path));
     QVERIFY(list);
     QCOMPARE(cJSON_GetArraySize(list->root()), count + 1);
     const cJSON *last = cJSON_GetArrayItem(list->root(), count - 1);
@@ -267,16 +293,60 @@ void TestFieldRules::listsStayValidWhileOthersAreParsed()
     QTemporaryDir dir;
     QVERIFY(zantest::writeBytes(dir.filePath("a"), R"([{"id":"first"}])"));
     QVERIFY(zantest::writeBytes(dir.filePath("b"), R"([{"id":"second"}])"));
-    std::optional<zan::JsonList> a = zan::readExchangeList(dir.filePath("a"));
+    std::optional<zan::JsonList> a = zan::readExchangeList(zantest::native(dir.filePath("a")));
     QVERIFY(a);
-    const std::optional<zan::JsonList> b = zan::readExchangeList(dir.filePath("b"));
+    const std::optional<zan::JsonList> b =
+        zan::readExchangeList(zantest::native(dir.filePath("b")));
     QVERIFY(b);
-    QVERIFY(!zan::readExchangeList(dir.filePath("missing")));
+    QVERIFY(!zan::readExchangeList(zantest::native(dir.filePath("missing"))));
     zan::JsonList moved = std::move(*a);
     a.reset();
     QCOMPARE(*zan::fields::text(cJSON_GetArrayItem(moved.root(), 0), "id"),
              QStringLiteral("first"));
     QCOMPARE(*zan::fields::text(cJSON_GetArrayItem(b->root(), 0), "id"), QStringLiteral("second"));
+}
+
+// JSON's decimal point is "." in every locale. Pashto's is U+066B, two bytes
+// in UTF-8: read through the C library's locale, which QApplication takes
+// from the environment, 12.75 would end at the "." and the whole list would
+// not parse.
+void TestFieldRules::fractionalNumbersInAnyLocale()
+{
+    QTemporaryDir locales;
+    // The numeric part alone: a whole locale takes many seconds to build.
+    QVERIFY(zantest::writeBytes(locales.filePath("numeric"),
+                                "LC_NUMERIC\ncopy \"ps_AF\"\nEND LC_NUMERIC\n"));
+    QProcess localedef;
+    localedef.start(
+        QStringLiteral("localedef"),
+        {"-c", "-f", "UTF-8", "-i", locales.filePath("numeric"), locales.filePath("ps_AF.UTF-8")});
+    localedef.waitForFinished(120000);
+    if (!QFile::exists(locales.filePath("ps_AF.UTF-8/LC_NUMERIC")))
+        QSKIP("cannot build the Pashto locale here: localedef (libc-bin) and the locale "
+              "sources (locales) are needed");
+    QTemporaryDir dir;
+    const QString path = dir.filePath("list.json");
+    QVERIFY(zantest::writeBytes(path, R"([{"id":"n1","cpu":12.75,"mem":-3.5,"port":2e3}])"));
+
+    const QByteArray previousPath = qgetenv("LOCPATH");
+    const QByteArray previousLocale = std::setlocale(LC_NUMERIC, nullptr);
+    qputenv("LOCPATH", zantest::native(locales.path()));
+    const bool pashto = std::setlocale(LC_NUMERIC, "ps_AF.UTF-8") != nullptr;
+    const QByteArray decimalPoint = std::localeconv()->decimal_point;
+    const std::optional<zan::JsonList> list = zan::readExchangeList(zantest::native(path));
+    std::setlocale(LC_NUMERIC, previousLocale.constData());
+    if (previousPath.isNull())
+        qunsetenv("LOCPATH");
+    else
+        qputenv("LOCPATH", previousPath);
+
+    QVERIFY(pashto);
+    QCOMPARE(decimalPoint, QByteArray("\xd9\xab"));
+    QVERIFY(list);
+    const cJSON *node = cJSON_GetArrayItem(list->root(), 0);
+    QCOMPARE(zan::fields::wholeNumber(node, "cpu"), 12);
+    QCOMPARE(zan::fields::wholeNumber(node, "mem"), -3);
+    QCOMPARE(zan::fields::wholeNumber(node, "port"), 2000);
 }
 
 void TestFieldRules::recordBytes_data()

@@ -105,6 +105,7 @@ private Q_SLOTS:
     void unwritableFolderKeepsList();
     void sortByHeaderThenSelect();
     void filterThenSelect();
+    void escapeClearsFilterFirst();
     void numbersWithoutGroupSeparator();
     void help_data();
     void help();
@@ -277,7 +278,7 @@ void TestSelection::openAndSelect()
     QFETCH(bool, logged);
 
     zan::SelectionController *controller = open(kind, list);
-    QCOMPARE(controller->exchangeFilePath(), m_listPath);
+    QCOMPARE(controller->exchangeFilePath(), zantest::native(m_listPath));
     QCOMPARE(controller->table()->model()->rowCount(), rows);
     QCOMPARE(controller->selectedRecordIndex(), rows ? 0 : -1);
     if (rows) {
@@ -547,6 +548,30 @@ void TestSelection::filterThenSelect()
     QTest::keyClick(filter, Qt::Key_Return);
     QCOMPARE(m_capture->exitStatus(), 0);
     QCOMPARE(zantest::readBytes(m_listPath), nodeRecord("n3", "gamma", 10, "Bravo"));
+}
+
+// Escape while narrowing the list takes the narrowing back, as a search field
+// does; only then is it Cancel, which deletes zanlauncher's list.
+void TestSelection::escapeClearsFilterFirst()
+{
+    zan::SelectionController *controller = open(Node, threeNodes);
+    auto *filter = controller->window()->findChild<QLineEdit *>("tfFilter");
+    QVERIFY(filter);
+    QTest::keyClick(controller->window(), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClicks(filter, "gamma");
+    QCOMPARE(controller->table()->model()->rowCount(), 1);
+
+    QTest::keyClick(filter, Qt::Key_Escape);
+    QCOMPARE(filter->text(), QString());
+    QCOMPARE(controller->table()->model()->rowCount(), 3);
+    QCOMPARE(m_capture->statuses, QList<int>());
+    QVERIFY(controller->window()->isVisible());
+    QCOMPARE(QApplication::focusWidget(), filter);
+    QCOMPARE(zantest::readBytes(m_listPath), threeNodes);
+
+    QTest::keyClick(filter, Qt::Key_Escape);
+    QCOMPARE(m_capture->exitStatus(), 255);
+    QVERIFY(!QFile::exists(m_listPath));
 }
 
 void TestSelection::numbersWithoutGroupSeparator()

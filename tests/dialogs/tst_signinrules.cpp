@@ -108,13 +108,14 @@ void TestSignInRules::offerFromArguments()
     QFETCH(OptionalText, expected);
     QTemporaryDir dir;
     QVERIFY(zantest::writeBytes(dir.filePath("cred"), "alice:pw"));
+    QByteArrayList raw;
     for (QString &argument : arguments) {
         argument.replace('@', dir.filePath("cred"));
         argument.replace('#', dir.filePath("missing"));
         argument.replace('%', dir.path());
+        raw.append(zantest::native(argument));
     }
-    QCOMPARE(zan::offeredUserNameFromArguments(arguments, QLatin1String(option.toLatin1())),
-             expected);
+    QCOMPARE(zan::offeredUserNameFromArguments(raw, QLatin1String(option.toLatin1())), expected);
 }
 
 void TestSignInRules::trimmedEntry_data()

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
-# Shared by the dialogs-*.sh end-to-end scripts (sourced, not run): the real
-# dialog program started on an exchange file and driven with xdotool.
+# Shared by the dialogs-*.sh and signin.sh end-to-end scripts (sourced, not
+# run): the real dialog program started on its files and driven with xdotool.
 # Expects $1 = BUNDLE_DIR from the caller's arguments.
 set -euo pipefail
 
@@ -36,6 +36,41 @@ start_dialog() {
     window=$(timeout 120 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1) ||
         fail "no dialog appeared for: $*"
     [ -n "$window" ] || fail "no dialog window for: $*"
+}
+
+# An ordinary account for what root's permissions would hide (a read-only file
+# is no obstacle to root): the account running this script, or for root
+# ZAN_TEST_USER, else zantest where it exists, else nobody. It gets a folder of
+# its own, $user_dir, with a home and a runtime folder, and $user_program, the
+# dialog program where that account can run it whatever the folders above the
+# build tree let it reach.
+user_dir="$work/as user"
+mkdir -p "$user_dir/home" "$user_dir/runtime"
+chmod 700 "$user_dir/runtime"
+user_program="$program"
+if [ "$(id -u)" = 0 ]; then
+    test_user=${ZAN_TEST_USER:-$(id -u zantest >/dev/null 2>&1 && echo zantest || echo nobody)}
+    user_program="$user_dir/ZANSelectNode"
+    cp "$program" "$user_program"
+    chown -R "$test_user:$(id -g "$test_user")" "$user_dir"
+    chmod 711 "$work"
+fi
+
+# as_user CMD...: becomes CMD run by that account (exec: for start_dialog's
+# background job, so that the process id stays the program's). Root's session
+# bus is not that account's to use.
+as_user() {
+    if [ "$(id -u)" != 0 ]; then
+        exec "$@"
+    fi
+    exec setpriv --reuid="$test_user" --regid="$(id -g "$test_user")" --clear-groups \
+        env -u DBUS_SESSION_BUS_ADDRESS HOME="$user_dir/home" XDG_RUNTIME_DIR="$user_dir/runtime" \
+        "$@"
+}
+
+# owned_by_user FILE...: hands files made by this script to that account.
+owned_by_user() {
+    [ "$(id -u)" != 0 ] || chown "$test_user:$(id -g "$test_user")" "$@"
 }
 
 # press KEY: sends the key to the dialog's window. A key that ends the program

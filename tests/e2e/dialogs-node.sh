@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The node dialog of the real dialog program: Enter writes the first record and
-# exits 0; Escape deletes the list and exits 255; a folder that cannot be
+# exits 0; Escape deletes the list and exits 255. As an ordinary account: a
+# read-only list is replaced all the same (0), and a folder that cannot be
 # written gives 255 and keeps the list whole.
 # Usage (under with-display.sh): dialogs-node.sh BUNDLE_DIR BUILD_DIR
 source "$(dirname "$0")/dialogs-lib.sh"
@@ -25,34 +26,32 @@ finish
 [ "$status" = 255 ] || fail "Escape gave status $status"
 [ ! -e "$list" ] || fail "Escape left the list in place"
 
-# A folder that cannot be written: the chosen record cannot replace the list.
-# Root ignores permission bits, so for root the folder is made read-only by a
-# read-only bind mount of itself inside a private mount namespace that only
-# the dialog process lives in (nothing to undo, nothing left behind if this
-# script is killed); where that is refused, the folder is marked immutable
-# (chattr +i, undone on exit). Any other user gets a folder without write
-# permission.
-locked="$work/locked folder"
+# The next two as an ordinary account, for which a file's mode counts.
+# A read-only list (0444) in the account's own folder: Select replaces it as
+# mv would, and the record keeps the list's mode.
+list="$user_dir/read-only nodes.json"
+cp "$data/node-list.json" "$list"
+chmod 0444 "$list"
+owned_by_user "$list"
+start_dialog as_user "$user_program" -SelectNodeFile "$list"
+press Return
+finish
+[ "$status" = 0 ] || fail "Select over a read-only list gave status $status"
+same_bytes "$list" "$data/node-chosen.json" "read-only list"
+[ "$(stat -c %a "$list")" = 444 ] || fail "the record has mode $(stat -c %a "$list"), not 444"
+[ -z "$(find "$user_dir" -maxdepth 1 -name '.*nodes.json*')" ] || fail "a temporary file was left"
+
+# A folder that cannot be written: the chosen record cannot replace the list,
+# which stays whole; status 255 and a log line that names the list.
+locked="$user_dir/locked folder"
 mkdir "$locked"
 list="$locked/nodes.json"
 cp "$data/node-list.json" "$list"
-readonly_probe='mount --bind "$1" "$1" && mount -o remount,bind,ro "$1" && ! touch "$1/.probe" 2>/dev/null'
-if [ "$(id -u)" != 0 ]; then
-    chmod a-w "$locked"
-    cleanups+=("chmod u+w '$locked'")
-    start_dialog "$program" -SelectNodeFile "$list"
-elif unshare --mount --propagation private sh -c "$readonly_probe" sh "$locked" 2>/dev/null; then
-    start_dialog unshare --mount --propagation private \
-        sh -c 'mount --bind "$1" "$1" && mount -o remount,bind,ro "$1" && shift && exec "$@"' \
-        sh "$locked" "$program" -SelectNodeFile "$list"
-elif chattr +i "$locked" 2>/dev/null; then
-    cleanups+=("chattr -i '$locked'")
-    ! touch "$locked/.probe" 2>/dev/null || fail "an immutable folder is still writable here"
-    start_dialog "$program" -SelectNodeFile "$list"
-else
-    echo "SKIP: no way to make a folder unwritable for root here"
-    exit 77
-fi
+owned_by_user "$locked" "$list"
+chmod a-w "$locked"
+cleanups+=("chmod u+w '$locked'")
+: >"$work/log"
+start_dialog as_user "$user_program" -SelectNodeFile "$list"
 press Return
 finish
 [ "$status" = 255 ] || fail "the unwritable folder gave status $status"

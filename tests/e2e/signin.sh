@@ -2,38 +2,73 @@
 # The sign-in dialogs of the real dialog program, driven with the keyboard:
 # a user name and password confirmed with Enter leave the Base64 credential
 # in an owner-only file and status 0; Escape leaves the file as it was and
-# status 1. The proxy dialog likewise.
+# status 1. The proxy dialog likewise. As an ordinary account: a read-only
+# credential file is replaced all the same, and a file name that is not UTF-8
+# is written as exactly those bytes. All the while a screen reader's listener
+# is on the accessibility bus, and no password character reaches it.
 # Usage (under with-display.sh): signin.sh BUNDLE_DIR BUILD_DIR
-set -euo pipefail
-program="$1/Contents/Applications/ZANSelectNode"
-[ -x "$program" ] || { echo "FAIL: no dialog program at $program" >&2; exit 1; }
+source "$(dirname "$0")/dialogs-lib.sh"
 
-work=$(mktemp -d)
-pid=
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-    rm -rf "$work"
+/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || fail "python3-pyatspi is not installed"
+
+# The accessibility bus as a screen reader has it: the bus launcher (started
+# by the session bus on the first call) with the screen-reader switch on, so
+# that Qt exports its accessible objects and events, and a listener for every
+# text change, one line each: event, role of the source, the text it carries.
+gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+    --method org.freedesktop.DBus.Properties.Set org.a11y.Status ScreenReaderEnabled '<true>' \
+    >/dev/null || fail "the accessibility bus did not start"
+/usr/bin/python3 -u - >"$work/events" 2>"$work/listener.log" <<'PY' &
+import signal
+import pyatspi
+from gi.repository import GLib
+
+def heard(event):
+    try:
+        role = event.source.getRoleName()
+    except Exception:
+        role = "?"
+    text = str(event.any_data).replace("\t", " ").replace("\n", " ")
+    print("%s\t%s\t%s" % (event.type, role, text))
+
+pyatspi.Registry.registerEventListener(
+    heard, "object:text-changed:insert", "object:text-changed:delete")
+GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGTERM, lambda: pyatspi.Registry.stop())
+print("listening")
+pyatspi.Registry.start()
+PY
+listener=$!
+cleanups+=("kill $listener")
+for _ in $(seq 600); do
+    grep -q '^listening$' "$work/events" && break
+    kill -0 "$listener" 2>/dev/null || fail "the listener ended: $(cat "$work/listener.log")"
+    sleep 0.1
+done
+grep -q '^listening$' "$work/events" || fail "the listener did not start"
+
+# on_accessibility_bus PID: whether the program is on the accessibility bus,
+# so that what is typed next is told to listeners.
+on_accessibility_bus() {
+    /usr/bin/python3 - "$1" <<'PY' 2>/dev/null
+import sys
+import pyatspi
+desktop = pyatspi.Registry.getDesktop(0)
+pids = [app.get_process_id() for app in desktop if app is not None]
+sys.exit(0 if int(sys.argv[1]) in pids else 1)
+PY
 }
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# open_dialog ARGS...: starts the program and waits until its dialog is shown
-# and has the keyboard.
+# open_dialog ARGS...: starts the program and waits until its dialog is shown,
+# is on the accessibility bus and has the keyboard.
 open_dialog() {
-    "$program" "$@" 2>>"$work/log" &
-    pid=$!
-    local window
-    window=$(timeout 60 xdotool search --sync --onlyvisible --pid "$pid" | head -n 1) ||
-        fail "no dialog appeared for: $*"
+    start_dialog "$program" "$@"
+    local i
+    for i in $(seq 600); do
+        on_accessibility_bus "$pid" && break
+        sleep 0.1
+    done
+    on_accessibility_bus "$pid" || fail "the dialog never appeared on the accessibility bus"
     xdotool windowfocus --sync "$window"
-}
-
-# finish: waits for the program and sets status to its exit status. Not run
-# in a subshell: only this shell can wait for its child.
-finish() {
-    status=0
-    wait "$pid" || status=$?
-    pid=
 }
 
 base64_of() { printf '%s' "$1" | base64 -w 0; }
@@ -44,13 +79,15 @@ mkdir "$work/my folder"
 for option in -Auth -ProxyAuth; do
     file="$work/my folder/cred$option"
 
-    # Enter: the offered name is replaced by what is typed.
+    # Enter: the offered name is replaced by what is typed; Backspace takes
+    # back a character.
     printf 'olduser:oldpw' >"$file"
     chmod 0644 "$file"
     open_dialog "$option" "$file"
     xdotool type --delay 20 'alice'
     xdotool key Tab
-    xdotool type --delay 20 'p@ss w0rd!'
+    xdotool type --delay 20 'p@ss w0rd!X'
+    xdotool key BackSpace
     xdotool key Return
     finish
     [ "$status" = 0 ] || fail "$option: Enter gave status $status"
@@ -85,8 +122,57 @@ for option in -Auth -ProxyAuth; do
     [ "$(stat -c %a "$file")" = 644 ] || fail "$option: Escape changed the file mode"
 done
 
+# As an ordinary account: a credential file that zanlauncher left read-only
+# (0400) is replaced by OK, and the new one is 0600.
+file="$user_dir/credential"
+printf 'olduser:' >"$file"
+chmod 0400 "$file"
+owned_by_user "$file"
+start_dialog as_user "$user_program" -Auth "$file"
+xdotool windowfocus --sync "$window"
+xdotool key Tab
+xdotool type --delay 20 'pw'
+xdotool key Return
+finish
+[ "$status" = 0 ] || fail "OK over a read-only credential file gave status $status"
+[ "$(cat "$file")" = "$(base64_of 'olduser:pw')" ] || fail "read-only file holds '$(cat "$file")'"
+[ "$(stat -c %a "$file")" = 600 ] || fail "read-only file: mode $(stat -c %a "$file") after OK"
+
+# A file name whose bytes are not UTF-8 (café in Latin-1): the credential goes
+# into exactly that file, and no other file appears.
+mkdir "$user_dir/latin1"
+owned_by_user "$user_dir/latin1"
+file="$user_dir/latin1/caf"$'\xe9'
+start_dialog as_user "$user_program" -ProxyAuth "$file"
+xdotool windowfocus --sync "$window"
+xdotool type --delay 20 'bob'
+xdotool key Tab
+xdotool type --delay 20 'pw'
+xdotool key Return
+finish
+[ "$status" = 0 ] || fail "a Latin-1 credential path gave status $status"
+[ "$(cat "$file" 2>&1)" = "$(base64_of 'bob:pw')" ] || fail "the Latin-1 file holds '$(cat "$file" 2>&1)'"
+[ "$(ls -A "$user_dir/latin1")" = "caf"$'\xe9' ] ||
+    fail "the folder holds $(ls -A "$user_dir/latin1" | od -An -c)"
+
 # Nothing secret reaches the log.
 if grep -q -e 'p@ss' -e 'secret' "$work/log"; then
     fail "a password reached the log: $(cat "$work/log")"
 fi
-echo "PASS: sign-in dialogs write on Enter and keep the file on Escape"
+
+# What the listener heard: the user names in clear, so it heard these
+# dialogs; from the password fields only mask characters, for every typed
+# character, Backspace and the field cleared at OK alike.
+kill "$listener"
+wait "$listener" || true
+heard_from() { awk -F'\t' -v role="$1" '$2 == role' "$work/events"; }
+heard_from text | grep -q $'insert\ttext\tm' || fail "the listener heard no user name typed"
+[ "$(heard_from 'password text' | grep -c insert)" -ge 2 ] ||
+    fail "the listener heard nothing from the password fields: $(cat "$work/events")"
+if heard_from 'password text' | cut -f3 | LC_ALL=C grep -q '[A-Za-z0-9@!]'; then
+    fail "a password field told listeners what was typed: $(heard_from 'password text')"
+fi
+for typed in 'p@ss' 'w0rd' 'secret'; do
+    ! grep -qF "$typed" "$work/events" || fail "a listener heard '$typed'"
+done
+echo "PASS: sign-in dialogs write on Enter, keep the file on Escape, and keep passwords off the accessibility bus"

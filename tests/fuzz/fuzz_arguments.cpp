@@ -28,15 +28,15 @@ const QList<Selection> &selections()
     return all;
 }
 
-void checkDialogProgram(const QStringList &arguments)
+void checkDialogProgram(const QByteArrayList &arguments)
 {
     const zan::DispatchChoice choice = zan::scanDispatch(arguments);
     if (choice.kind == zan::DialogKind::SelectNode)
         ZAN_FUZZ_CHECK(choice.filePath.isEmpty());
     else
         ZAN_FUZZ_CHECK(!choice.filePath.isEmpty());
-    ZAN_FUZZ_CHECK(!choice.filePath.contains(QLatin1Char('"')));
-    // The value is an argument that follows an option.
+    ZAN_FUZZ_CHECK(!choice.filePath.contains('"'));
+    // The value is an argument that follows an option, its bytes kept.
     if (!choice.filePath.isEmpty()) {
         bool found = false;
         for (qsizetype i = 1; i < arguments.size() && !found; ++i)
@@ -47,15 +47,15 @@ void checkDialogProgram(const QStringList &arguments)
     for (const Selection &selection : selections()) {
         const zan::SelectionArguments scanned =
             zan::scanSelection(arguments, selection.options, selection.topic);
-        ZAN_FUZZ_CHECK(!scanned.exchangeFilePath.contains(QLatin1Char('"')));
+        ZAN_FUZZ_CHECK(!scanned.exchangeFilePath.contains('"'));
         if (!scanned.helpUrl.isEmpty()) {
             ZAN_FUZZ_CHECK(scanned.helpUrl.endsWith(QLatin1String("/help/dashboard/jsframe.htm?") +
                                                     selection.topic));
             ZAN_FUZZ_CHECK(!scanned.helpUrl.contains(QLatin1Char('"')));
         }
         for (const QLatin1String option : selection.options) {
-            const std::optional<QString> value = zan::firstOptionValue(arguments, option);
-            ZAN_FUZZ_CHECK(!value || !value->contains(QLatin1Char('"')));
+            const std::optional<QByteArray> value = zan::firstOptionValue(arguments, option);
+            ZAN_FUZZ_CHECK(!value || !value->contains('"'));
         }
     }
 }
@@ -109,8 +109,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size > 4096)
         return 0;
-    const QStringList arguments = zanfuzz::argumentsFrom(zanfuzz::bytes(data, size));
-    checkDialogProgram(arguments);
-    checkLauncher(arguments);
+    const QByteArray input = zanfuzz::bytes(data, size);
+    checkDialogProgram(input.split('\0'));
+    checkLauncher(zanfuzz::argumentsFrom(input));
     return 0;
 }
