@@ -150,13 +150,14 @@ std::optional<JsonList> readExchangeList(const QByteArray &path)
 {
     std::optional<JsonList> list;
     {
-        LargeReadResult file = readWholeLargeFile(path);
-        if (!file.data) {
-            logEntry(file.error);
+        LargeBuffer file;
+        QString error;
+        if (!readWholeFile(path, file, &error)) {
+            logEntry(error);
             return std::nullopt;
         }
         list.emplace();
-        if (!list->parse(file.data->data(), file.data->size())) {
+        if (!list->parse(file.data(), file.size())) {
             // A text that is not JSON is no news; a list that did not fit is.
             if (list->outOfMemory())
                 logEntry(QStringLiteral("%1: not enough memory to read the list")

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "Files.h"
 
-#include "LargeMemory.h"
-
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -62,11 +60,9 @@ int openRegularFile(const QByteArray &path, qint64 maxBytes, qint64 *size, QStri
     return -1;
 }
 
-// Reads fd to its end into a buffer that Buffer::grow(n) enlarges to at least
-// n bytes, or returns false for want of memory. The file may have grown since
-// it was measured, so reading goes on past the expected size, up to maxBytes.
-template <class Buffer>
-bool readToEnd(int fd, Buffer &buffer, qint64 expected, qint64 maxBytes, const QByteArray &path,
+// Reads fd to its end into the buffer. The file may have grown since it was
+// measured, so reading goes on past the expected size, up to maxBytes.
+bool readToEnd(int fd, ReadBuffer &buffer, qint64 expected, qint64 maxBytes, const QByteArray &path,
                QString *error)
 {
     size_t filled = 0;
@@ -104,9 +100,9 @@ bool readToEnd(int fd, Buffer &buffer, qint64 expected, qint64 maxBytes, const Q
     return true;
 }
 
-struct ByteArrayBuffer {
-    QByteArray bytes;
-    bool grow(size_t n)
+class ByteArrayBuffer final : public ReadBuffer {
+public:
+    bool grow(size_t n) override
     {
         // Qt reports a failed allocation by throwing; here it is a value.
         try {
@@ -116,26 +112,11 @@ struct ByteArrayBuffer {
         }
         return true;
     }
-    char *data() { return bytes.data(); }
-    size_t capacity() const { return size_t(bytes.size()); }
-    void setSize(size_t n) { bytes.resize(qsizetype(n)); }
-};
+    char *data() override { return bytes.data(); }
+    size_t capacity() const override { return size_t(bytes.size()); }
+    void setSize(size_t n) override { bytes.resize(qsizetype(n)); }
 
-struct GrowingLargeBuffer {
-    LargeBuffer buffer;
-    bool grow(size_t n)
-    {
-        LargeBuffer bigger(n);
-        if (!bigger.data())
-            return false;
-        if (buffer.capacity())
-            std::memcpy(bigger.data(), buffer.data(), buffer.capacity());
-        buffer = std::move(bigger);
-        return true;
-    }
-    char *data() { return buffer.data(); }
-    size_t capacity() const { return buffer.capacity(); }
-    void setSize(size_t n) { buffer.setSize(n); }
+    QByteArray bytes;
 };
 } // namespace
 
@@ -149,58 +130,23 @@ ReadResult readWholeFile(const QString &path, qint64 maxBytes)
     return readWholeFile(QFile::encodeName(path), maxBytes);
 }
 
+bool readWholeFile(const QByteArray &path, ReadBuffer &buffer, QString *error, qint64 maxBytes)
+{
+    qint64 size = 0;
+    const int fd = openRegularFile(path, maxBytes, &size, error);
+    if (fd < 0)
+        return false;
+    const bool ok = readToEnd(fd, buffer, size, maxBytes, path, error);
+    ::close(fd);
+    return ok;
+}
+
 ReadResult readWholeFile(const QByteArray &path, qint64 maxBytes)
 {
     ReadResult result;
-    qint64 size = 0;
-    const int fd = openRegularFile(path, maxBytes, &size, &result.error);
-    if (fd < 0)
-        return result;
     ByteArrayBuffer buffer;
-    const bool ok = readToEnd(fd, buffer, size, maxBytes, path, &result.error);
-    ::close(fd);
-    if (ok)
+    if (readWholeFile(path, buffer, &result.error, maxBytes))
         result.data = std::move(buffer.bytes);
-    return result;
-}
-
-LargeBuffer::LargeBuffer(size_t capacity)
-    : m_data(static_cast<char *>(allocateLarge(capacity))), m_capacity(m_data ? capacity : 0)
-{}
-
-LargeBuffer::LargeBuffer(LargeBuffer &&other) noexcept
-    : m_data(std::exchange(other.m_data, nullptr)), m_size(std::exchange(other.m_size, 0)),
-      m_capacity(std::exchange(other.m_capacity, 0))
-{}
-
-LargeBuffer &LargeBuffer::operator=(LargeBuffer &&other) noexcept
-{
-    if (this != &other) {
-        releaseLarge(m_data, m_capacity);
-        m_data = std::exchange(other.m_data, nullptr);
-        m_size = std::exchange(other.m_size, 0);
-        m_capacity = std::exchange(other.m_capacity, 0);
-    }
-    return *this;
-}
-
-LargeBuffer::~LargeBuffer()
-{
-    releaseLarge(m_data, m_capacity);
-}
-
-LargeReadResult readWholeLargeFile(const QByteArray &path, qint64 maxBytes)
-{
-    LargeReadResult result;
-    qint64 size = 0;
-    const int fd = openRegularFile(path, maxBytes, &size, &result.error);
-    if (fd < 0)
-        return result;
-    GrowingLargeBuffer buffer;
-    const bool ok = readToEnd(fd, buffer, size, maxBytes, path, &result.error);
-    ::close(fd);
-    if (ok)
-        result.data = std::move(buffer.buffer);
     return result;
 }
 

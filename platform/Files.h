@@ -19,49 +19,38 @@ namespace zan {
 // The name as text for a log line: bytes that are not UTF-8 show as U+FFFD.
 QString displayPath(const QByteArray &path);
 
+// Memory that a whole-file read fills. grow(n) makes room for at least n
+// bytes, keeping what is there, or returns false when no memory can be had;
+// setSize() marks how much of it the file filled.
+class ReadBuffer {
+public:
+    virtual bool grow(size_t bytes) = 0;
+    virtual char *data() = 0;
+    virtual size_t capacity() const = 0;
+    virtual void setSize(size_t bytes) = 0;
+
+protected:
+    ~ReadBuffer() = default;
+};
+
+constexpr qint64 maximumReadBytes = qint64(4) << 30;
+
+// Reads a regular file whole into the buffer. Anything else (a folder, a FIFO,
+// a device) is refused without blocking, and so is a file larger than
+// maxBytes, or one for which no memory can be had. Returns false with the
+// reason, naming the path, in *error.
+bool readWholeFile(const QByteArray &path, ReadBuffer &buffer, QString *error,
+                   qint64 maxBytes = maximumReadBytes);
+
 struct ReadResult {
     std::optional<QByteArray> data; // unset when the file could not be read
     QString error;                  // why, when data is unset
 };
 
-// Reads a regular file whole. Anything else (a folder, a FIFO, a device) is
-// refused without blocking, and so is a file larger than maxBytes, or one for
-// which no memory can be had.
-ReadResult readWholeFile(const QByteArray &path, qint64 maxBytes = qint64(4) << 30);
+// The same into a byte array.
+ReadResult readWholeFile(const QByteArray &path, qint64 maxBytes = maximumReadBytes);
 // The same for a name held as text, such as a resource of the bundle.
-ReadResult readWholeFile(const QString &path, qint64 maxBytes = qint64(4) << 30);
-
-// A file's bytes in memory from allocateLarge (see LargeMemory.h).
-class LargeBuffer {
-public:
-    LargeBuffer() = default;
-    // Without memory to be had, the buffer is empty: no data, capacity 0.
-    explicit LargeBuffer(size_t capacity);
-    LargeBuffer(LargeBuffer &&other) noexcept;
-    LargeBuffer &operator=(LargeBuffer &&other) noexcept;
-    LargeBuffer(const LargeBuffer &) = delete;
-    LargeBuffer &operator=(const LargeBuffer &) = delete;
-    ~LargeBuffer();
-
-    char *data() { return m_data; }
-    const char *data() const { return m_data; }
-    size_t size() const { return m_size; }
-    size_t capacity() const { return m_capacity; }
-    void setSize(size_t size) { m_size = size; }
-
-private:
-    char *m_data = nullptr;
-    size_t m_size = 0;
-    size_t m_capacity = 0;
-};
-
-struct LargeReadResult {
-    std::optional<LargeBuffer> data;
-    QString error;
-};
-
-// readWholeFile for files that may run to hundreds of megabytes.
-LargeReadResult readWholeLargeFile(const QByteArray &path, qint64 maxBytes = qint64(4) << 30);
+ReadResult readWholeFile(const QString &path, qint64 maxBytes = maximumReadBytes);
 
 struct WriteResult {
     bool ok = false;

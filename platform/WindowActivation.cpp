@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "WindowActivation.h"
 
-#include "LaunchToken.h"
-
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMetaObject>
@@ -167,6 +165,17 @@ void activateWhenExposed(QWindow *window, const QString &launchToken)
         return;
     }
     new ExposeWatcher(window, launchToken);
+}
+
+QByteArray startupRemoveMessage(QStringView id)
+{
+    QByteArray message("remove: ID=");
+    for (const char byte : id.toUtf8()) {
+        if (byte == ' ' || byte == '"' || byte == '\\')
+            message.append('\\');
+        message.append(byte);
+    }
+    return message;
 }
 
 void releaseLaunchToken(const QString &launchToken)

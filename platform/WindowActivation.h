@@ -3,7 +3,9 @@
 // system listens: once the window has been exposed.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 class QWindow;
 
@@ -27,5 +29,10 @@ void activateWhenExposed(QWindow *window, const QString &launchToken = QString()
 // its startup sequence ends now rather than at the desktop's time-out; a
 // Wayland token simply expires.
 void releaseLaunchToken(const QString &launchToken);
+
+// The X11 startup-notification message that ends the sequence with this ID:
+// "remove: ID=" and the ID, with space, double quote and backslash escaped
+// by a backslash so that the ID stays one value.
+QByteArray startupRemoveMessage(QStringView id);
 
 } // namespace zan

@@ -4,6 +4,7 @@
 #include "DisplayCheck.h"
 #include "LaunchRules.h"
 #include "LaunchToken.h"
+#include "WindowActivation.h"
 
 #include <QTest>
 

@@ -36,9 +36,4 @@ QString savedLaunchToken();
 // everywhere else.
 QByteArray launchTokenVariable(QStringView platformName);
 
-// The X11 startup-notification message that ends the sequence with this ID:
-// "remove: ID=" and the ID, with space, double quote and backslash escaped
-// by a backslash so that the ID stays one value.
-QByteArray startupRemoveMessage(QStringView id);
-
 } // namespace zan

@@ -10,12 +10,6 @@
 
 namespace zan {
 namespace {
-QString &overrideSlot()
-{
-    static QString path;
-    return path;
-}
-
 QString executablePath()
 {
     char buffer[PATH_MAX];
@@ -29,8 +23,6 @@ QString executablePath()
 
 QString bundlePath()
 {
-    if (!overrideSlot().isEmpty())
-        return overrideSlot();
     static const QString path = [] {
         const QString exe = executablePath();
         if (exe.isEmpty())
@@ -42,21 +34,6 @@ QString bundlePath()
         return dir.absolutePath();
     }();
     return path;
-}
-
-QString bundleContentsPath()
-{
-    return bundlePath() + QStringLiteral("/Contents");
-}
-
-QString infoPlistPath()
-{
-    return bundleContentsPath() + QStringLiteral("/Info.plist");
-}
-
-void setBundlePathOverride(const QString &path)
-{
-    overrideSlot() = path;
 }
 
 } // namespace zan

@@ -55,15 +55,4 @@ QByteArray launchTokenVariable(QStringView platformName)
                                                 : QByteArray(activationTokenVariable);
 }
 
-QByteArray startupRemoveMessage(QStringView id)
-{
-    QByteArray message("remove: ID=");
-    for (const char byte : id.toUtf8()) {
-        if (byte == ' ' || byte == '"' || byte == '\\')
-            message.append('\\');
-        message.append(byte);
-    }
-    return message;
-}
-
 } // namespace zan

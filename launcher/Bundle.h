@@ -13,13 +13,4 @@ namespace zan {
 // executable's path cannot be read.
 QString bundlePath();
 
-// <bundle>/Contents
-QString bundleContentsPath();
-
-// <bundle>/Contents/Info.plist
-QString infoPlistPath();
-
-// Replaces the bundle folder for tests; an empty path restores the real one.
-void setBundlePathOverride(const QString &path);
-
 } // namespace zan

@@ -2,7 +2,9 @@
 #include "LargeMemory.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <sys/mman.h>
+#include <utility>
 
 namespace zan {
 namespace {
@@ -47,6 +49,40 @@ void releaseLarge(void *memory, std::size_t size)
         std::free(memory);
     else
         ::munmap(memory, mappedSize(size));
+}
+
+LargeBuffer::LargeBuffer(LargeBuffer &&other) noexcept
+    : m_data(std::exchange(other.m_data, nullptr)), m_size(std::exchange(other.m_size, 0)),
+      m_capacity(std::exchange(other.m_capacity, 0))
+{}
+
+LargeBuffer &LargeBuffer::operator=(LargeBuffer &&other) noexcept
+{
+    if (this != &other) {
+        releaseLarge(m_data, m_capacity);
+        m_data = std::exchange(other.m_data, nullptr);
+        m_size = std::exchange(other.m_size, 0);
+        m_capacity = std::exchange(other.m_capacity, 0);
+    }
+    return *this;
+}
+
+LargeBuffer::~LargeBuffer()
+{
+    releaseLarge(m_data, m_capacity);
+}
+
+bool LargeBuffer::grow(size_t n)
+{
+    char *bigger = static_cast<char *>(allocateLarge(n));
+    if (!bigger)
+        return false;
+    if (m_capacity)
+        std::memcpy(bigger, m_data, m_capacity);
+    releaseLarge(m_data, m_capacity);
+    m_data = bigger;
+    m_capacity = n;
+    return true;
 }
 
 } // namespace zan
