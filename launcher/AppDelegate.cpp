@@ -387,6 +387,9 @@ void AppDelegate::NSLogMax(QStringView line)
 
 void AppDelegate::trackEULA()
 {
+    // Events reach the delegate on the main thread only, and the prompt
+    // needs it.
+    Q_ASSERT(QThread::currentThread() == QCoreApplication::instance()->thread());
     EULAIsAcceptedForVersion = false;
     // A fresh settings object, so the trail is read anew from storage.
     const std::unique_ptr<QSettings> defaults = settings();
@@ -397,13 +400,7 @@ void AppDelegate::trackEULA()
         // again, and the check tries once more to record it.
         if (m_acceptedInProcess && m_acceptedVersion == version)
             return kEulaAccept;
-        // The prompt needs the main thread; from any other, wait for it there.
-        if (QThread::currentThread() == QCoreApplication::instance()->thread())
-            return showEULA();
-        qint64 result = 0;
-        QMetaObject::invokeMethod(
-            this, [&] { result = showEULA(); }, Qt::BlockingQueuedConnection);
-        return result;
+        return showEULA();
     });
     for (const QString &problem : check.problems)
         logEntry(problem);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The agreement check as the delegate runs it for a launch URL: what it
-// stores, logs and starts, from which thread the prompt runs, and the real
-// prompt on the bundle's agreement.
+// stores, logs and starts, and the real prompt on the bundle's agreement.
 #include "AppDelegate.h"
 #include "EulaPrompt.h"
 #include "ProcessArguments.h"
@@ -16,11 +15,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
-
-#include <atomic>
-#include <thread>
 
 using namespace zan;
 
@@ -46,7 +41,6 @@ private Q_SLOTS:
     void corruptTrailIsLoggedAndReplaced();
     void acceptanceRememberedInProcess_data();
     void acceptanceRememberedInProcess();
-    void promptRunsOnTheMainThread();
     void realPromptOnTheBundledAgreement_data();
     void realPromptOnTheBundledAgreement();
 
@@ -234,25 +228,6 @@ void TestEulaCheck::acceptanceRememberedInProcess()
     QCOMPARE(m_asked, 1);
     QVERIFY(m_delegate->EULAIsAcceptedForVersion);
     QVERIFY(m_exits.isEmpty());
-}
-
-void TestEulaCheck::promptRunsOnTheMainThread()
-{
-    QThread *promptThread = nullptr;
-    m_delegate->setEulaHandler([&] {
-        promptThread = QThread::currentThread();
-        return kEulaAccept;
-    });
-    std::atomic<bool> done{false};
-    std::thread worker([&] {
-        m_delegate->trackEULA();
-        done = true;
-    });
-    // The main thread keeps its event loop turning meanwhile.
-    QTRY_VERIFY_WITH_TIMEOUT(done, 10000);
-    worker.join();
-    QCOMPARE(promptThread, QCoreApplication::instance()->thread());
-    QVERIFY(m_delegate->EULAIsAcceptedForVersion);
 }
 
 void TestEulaCheck::realPromptOnTheBundledAgreement_data()
