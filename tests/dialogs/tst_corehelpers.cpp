@@ -89,6 +89,9 @@ void TestCoreHelpers::intValue_data()
         << QVariant(QStringLiteral("99999999999999999999")) << INT_MAX;
     QTest::newRow("negative text beyond the range")
         << QVariant(QStringLiteral("-99999999999999999999")) << INT_MIN;
+    // 2^64 - 1: without the cap while reading, 64-bit arithmetic wraps it to -1.
+    QTest::newRow("text that wraps 64 bits")
+        << QVariant(QStringLiteral("18446744073709551615")) << INT_MAX;
 }
 
 void TestCoreHelpers::intValue()

@@ -330,6 +330,7 @@ void TestConsoleRunner::notStarted_data()
     QTest::newRow("missing") << "missing" << 127;
     QTest::newRow("not executable") << "plain" << 126;
     QTest::newRow("folder") << "folder" << 126;
+    QTest::newRow("path through a regular file") << "through file" << 127;
     QTest::newRow("missing working folder") << "nofolder" << 127;
 }
 
@@ -348,6 +349,11 @@ void TestConsoleRunner::notStarted()
         QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     } else if (setup == QLatin1String("folder")) {
         QVERIFY(QDir().mkpath(program));
+    } else if (setup == QLatin1String("through file")) {
+        // <folder>/plain/prog with plain a file: ENOTDIR, not found.
+        QFile plain(dir.filePath(QStringLiteral("plain")));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        program = dir.filePath(QStringLiteral("plain/prog"));
     } else if (setup == QLatin1String("nofolder")) {
         program = helper;
         folder = dir.filePath(QStringLiteral("gone"));
