@@ -40,7 +40,7 @@ QTextCharFormat formatOf(const QTextDocument &document, const QString &text)
 
 QString dataPath(const QString &name)
 {
-    return qEnvironmentVariable("ZAN_TEST_DATA") + QLatin1Char('/') + name;
+    return qEnvironmentVariable("ZAN_TEST_DATA") + QStringLiteral("/launcher/") + name;
 }
 
 } // namespace
