@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The number transformers, the credential file and how a file is replaced.
 #include "CredentialFile.h"
-#include "DialogTestSupport.h"
 #include "Files.h"
+#include "TestSupport.h"
 #include "ValueTransformers.h"
 
+#include <QDir>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <climits>

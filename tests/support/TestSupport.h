@@ -1,20 +1,23 @@
 // SPDX-License-Identifier: MIT
-// Helpers shared by the dialog program's tests: files in a private folder, a
-// folder that not even root can write into, and capture of log and exit.
+// What the tests of both programs share, QtCore only: files in a private
+// folder, a folder that not even root can write into, capture of the log and
+// of the exit seam, Info.plist texts, records as the dialogs print them, and
+// the translators a test installed.
 #pragma once
 
 #include "ProcessExit.h"
 #include "SystemLog.h"
 
-#include <QDir>
+#include <QCoreApplication>
 #include <QFile>
+#include <QList>
 #include <QStringList>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QTranslator>
 
-#include <cerrno>
 #include <fcntl.h>
+#include <functional>
 #include <linux/fs.h>
+#include <mutex>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,14 +30,19 @@ inline QByteArray native(const QString &path)
     return QFile::encodeName(path);
 }
 
+// What readBytes gives for a file it cannot read; tests that expect no file
+// compare with it.
+inline const QByteArray noFile = QByteArrayLiteral("<no file>");
+
 inline QByteArray readBytes(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
+        return noFile;
     return file.readAll();
 }
 
+// Replaces the file's contents; false unless every byte was written.
 inline bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
@@ -42,12 +50,34 @@ inline bool writeBytes(const QString &path, const QByteArray &bytes)
            file.write(bytes) == bytes.size();
 }
 
-// Records every log entry and every exit status while it lives.
+inline mode_t permissionBits(const QByteArray &path)
+{
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0)
+        return mode_t(-1);
+    return info.st_mode & 07777;
+}
+
+inline mode_t permissionBits(const QString &path)
+{
+    return permissionBits(native(path));
+}
+
+// Records every log entry and every exit status while it lives. The log
+// sink may be called from a reader thread, so entries are taken under a
+// lock. A filter sees each entry first and may take it for itself (a flood
+// of console output is then counted rather than kept).
 class Capture {
 public:
-    Capture()
+    using Filter = std::function<bool(const QString &entry)>;
+
+    explicit Capture(Filter filter = {}) : m_filter(std::move(filter))
     {
-        m_previousSink = zan::setLogSink([this](const QString &text) { log.append(text); });
+        m_previousSink = zan::setLogSink([this](const QString &text) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (!m_filter || !m_filter(text))
+                log.append(text);
+        });
         m_previousExit = zan::setExitHandler([this](int status) { statuses.append(status); });
     }
     ~Capture()
@@ -69,10 +99,21 @@ public:
         return statuses.first() & 0xff;
     }
 
+    // Whether an entry holds text.
+    bool logHas(const QString &text) const
+    {
+        for (const QString &entry : log)
+            if (entry.contains(text))
+                return true;
+        return false;
+    }
+
     QStringList log;
     QList<int> statuses;
 
 private:
+    std::mutex m_mutex;
+    Filter m_filter;
     zan::LogSink m_previousSink;
     zan::ExitHandler m_previousExit;
 };
@@ -83,7 +124,7 @@ private:
 // ok() tells whether the folder really is unwritable now.
 class UnwritableFolder {
 public:
-    explicit UnwritableFolder(const QString &path) : m_path(QFile::encodeName(path))
+    explicit UnwritableFolder(const QString &path) : m_path(native(path))
     {
         ::chmod(m_path.constData(), 0555);
         if (::geteuid() == 0)
@@ -132,6 +173,26 @@ private:
     bool m_ok = false;
 };
 
+// A property list document around body, as a bundle's Info.plist is one.
+inline QByteArray plistDocument(const QByteArray &body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n" + body +
+           "\n</plist>\n";
+}
+
+// An Info.plist whose dictionary holds entries (keys and values as XML).
+inline QByteArray infoPlist(const QByteArray &entries)
+{
+    return plistDocument("<dict>\n" + entries + "</dict>");
+}
+
+// The entries every bundle carries: its version and its build.
+inline QByteArray versionEntries(const QByteArray &version, const QByteArray &build)
+{
+    return "<key>CFBundleShortVersionString</key><string>" + version +
+           "</string>\n<key>CFBundleVersion</key><string>" + build + "</string>\n";
+}
+
 // A record as the dialogs print it: one member to a line, a tab before the key
 // and one after the colon, the closing brace as the last byte.
 inline QByteArray record(std::initializer_list<QByteArray> members)
@@ -153,17 +214,18 @@ inline QByteArray num(const char *key, qint64 value)
     return '"' + QByteArray(key) + "\":\t" + QByteArray::number(value);
 }
 
-inline mode_t permissionBits(const QByteArray &path)
+// Removes and deletes the translators installed on the application except
+// those in keep, so that the next test starts from the language it sets.
+inline void removeTranslators(const QList<QTranslator *> &keep = {})
 {
-    struct stat info {};
-    if (::stat(path.constData(), &info) != 0)
-        return mode_t(-1);
-    return info.st_mode & 07777;
-}
-
-inline mode_t permissionBits(const QString &path)
-{
-    return permissionBits(native(path));
+    const QList<QTranslator *> translators =
+        QCoreApplication::instance()->findChildren<QTranslator *>();
+    for (QTranslator *translator : translators) {
+        if (keep.contains(translator))
+            continue;
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
 }
 
 } // namespace zantest
