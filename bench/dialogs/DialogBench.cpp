@@ -2,6 +2,8 @@
 // Measures the dialog program from process start to its dialog on screen, and
 // its peak memory, against an empty Qt dialog built the same way (the floor).
 // Prints one table; ratios to the floor make runs on a busy machine comparable.
+#include "ProcessFigures.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -10,7 +12,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <fcntl.h>
 #include <functional>
 #include <optional>
@@ -27,12 +28,7 @@ struct Sample {
     long peakKiB = 0;
 };
 
-long long monotonicNs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (long long)now.tv_sec * 1000000000LL + now.tv_nsec;
-}
+using zantest::monotonicNs;
 
 // Runs the probe once; unset when it did not report a shown dialog.
 std::optional<Sample> runOnce(const QString &probe, const QStringList &arguments)

@@ -10,6 +10,7 @@
 #include "AppDelegate.h"
 #include "ProcessArguments.h"
 #include "ProcessExit.h"
+#include "ProcessFigures.h"
 #include "Translations.h"
 
 #include <QApplication>
@@ -20,7 +21,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <unistd.h>
 
 namespace {
@@ -31,20 +31,9 @@ public:
         if (event->type() == QEvent::Paint && watched->isWidgetType()) {
             auto *widget = static_cast<QWidget *>(watched);
             if (qobject_cast<QDialog *>(widget->window()) && widget->window()->isVisible()) {
-                timespec now{};
-                clock_gettime(CLOCK_MONOTONIC, &now);
-                // Peak memory of this process alone; the parent's rusage would
-                // also count what it held when it spawned us.
-                long peakKiB = 0;
-                if (FILE *status = std::fopen("/proc/self/status", "r")) {
-                    char line[256];
-                    while (std::fgets(line, sizeof line, status))
-                        if (std::sscanf(line, "VmHWM: %ld kB", &peakKiB) == 1)
-                            break;
-                    std::fclose(status);
-                }
-                std::printf("shown %lld %ld\n", (long long)now.tv_sec * 1000000000LL + now.tv_nsec,
-                            peakKiB);
+                const long long now = zantest::monotonicNs();
+                // Peak memory of this process alone.
+                std::printf("shown %lld %ld\n", now, zantest::peakResidentKiB());
                 std::fflush(stdout);
                 ::_exit(0);
             }

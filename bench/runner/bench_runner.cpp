@@ -6,13 +6,14 @@
 // references run alongside: cat copying the same output into a file, and
 // logger sending it to a syslog socket opened here.
 // Set ZAN_BENCH_MAX_LINES to leave out the larger runs.
+#include "ProcessFigures.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <string>
 #include <sys/resource.h>
@@ -29,16 +30,7 @@ std::string temp;
 
 double now()
 {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-long long nowNs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return (long long)t.tv_sec * 1000000000LL + t.tv_nsec;
+    return double(zantest::monotonicNs()) / 1e9;
 }
 
 bool copyFile(const std::string &from, const std::string &to)
@@ -264,7 +256,7 @@ int main()
         ssize_t n;
         const std::string marker = "zanlauncherConsole>>>> T ";
         while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0) {
-            const long long arrived = nowNs();
+            const long long arrived = zantest::monotonicNs();
             pending.append(buffer, size_t(n));
             size_t end;
             while ((end = pending.find('\n')) != std::string::npos) {

@@ -4,10 +4,11 @@
 //   lines N LEN     N lines of LEN bytes each (line break included)
 //   blob BYTES      one line of BYTES bytes without a line break
 //   stamped N MS    N lines, MS milliseconds apart, each "T <monotonic ns>"
+#include "ProcessFigures.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -24,12 +25,7 @@ void writeAll(const char *data, size_t size)
     }
 }
 
-long long monotonicNs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (long long)now.tv_sec * 1000000000LL + now.tv_nsec;
-}
+using zantest::monotonicNs;
 } // namespace
 
 int main(int argc, char **argv)

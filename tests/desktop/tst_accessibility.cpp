@@ -5,6 +5,7 @@
 // Enter), and no two mnemonics of one panel clash.
 #include "EulaPrompt.h"
 #include "MainWindow.h"
+#include "TestSupport.h"
 #include "Translations.h"
 #include "ui_AskHTTPProxyCredential.h"
 #include "ui_AskUserCredential.h"
@@ -21,7 +22,6 @@
 #include <QLabel>
 #include <QMap>
 #include <QTest>
-#include <QTranslator>
 
 #include <functional>
 #include <memory>
@@ -39,16 +39,6 @@ template <typename Ui> Builder panel()
         QObject::connect(dialog.get(), &QObject::destroyed, [ui] { delete ui; });
         return dialog;
     };
-}
-
-void removeTranslators()
-{
-    const QList<QTranslator *> translators =
-        QCoreApplication::instance()->findChildren<QTranslator *>();
-    for (QTranslator *translator : translators) {
-        QCoreApplication::removeTranslator(translator);
-        delete translator;
-    }
 }
 
 QChar mnemonic(const QString &text)
@@ -70,7 +60,7 @@ QChar mnemonic(const QString &text)
 class TestAccessibility : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void cleanup() { removeTranslators(); }
+    void cleanup() { zantest::removeTranslators(); }
 
     void panels_data()
     {

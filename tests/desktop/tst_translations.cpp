@@ -3,6 +3,7 @@
 // keeps its placeholders and its mnemonic; the user's locale picks the
 // language, for Qt's own texts too; a text missing from a translation shows
 // in English, never as its ID.
+#include "TestSupport.h"
 #include "Translations.h"
 
 #include <QApplication>
@@ -14,7 +15,6 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
-#include <QTranslator>
 #include <QXmlStreamReader>
 
 #include <memory>
@@ -80,22 +80,12 @@ bool hasMnemonic(const QString &text)
     return QRegularExpression(QStringLiteral("&[^&]")).match(QString(text).remove("&&")).hasMatch();
 }
 
-void removeTranslators()
-{
-    const QList<QTranslator *> translators =
-        QCoreApplication::instance()->findChildren<QTranslator *>();
-    for (QTranslator *translator : translators) {
-        QCoreApplication::removeTranslator(translator);
-        delete translator;
-    }
-}
-
 } // namespace
 
 class TestTranslations : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void cleanup() { removeTranslators(); }
+    void cleanup() { zantest::removeTranslators(); }
 
     void complete_data()
     {

@@ -1,40 +1,17 @@
 // SPDX-License-Identifier: MIT
-// The number transformers, the credential file and how a file is replaced.
+// The number transformers and the credential file.
 #include "CredentialFile.h"
-#include "DialogTestSupport.h"
 #include "Files.h"
+#include "TestSupport.h"
 #include "ValueTransformers.h"
 
+#include <QDir>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <climits>
-#include <dirent.h>
 #include <limits>
-
-namespace {
-// The names in a folder, as bytes, hidden ones included.
-QByteArrayList entries(const QByteArray &folder)
-{
-    QByteArrayList names;
-    if (DIR *dir = ::opendir(folder.constData())) {
-        while (const dirent *entry = ::readdir(dir)) {
-            const QByteArray name(entry->d_name);
-            if (name != "." && name != "..")
-                names.append(name);
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-QByteArray contentAt(const QByteArray &path)
-{
-    const zan::ReadResult file = zan::readWholeFile(path);
-    return file.data.value_or(QByteArray("<unreadable>"));
-}
-} // namespace
 
 class TestCoreHelpers : public QObject {
     Q_OBJECT
@@ -56,8 +33,6 @@ private Q_SLOTS:
     void credentialFailureKeepsOldContent();
     void credentialFailureNamesPath();
     void wipeLeavesOtherCopies();
-    void fileReplaced_data();
-    void fileReplaced();
 };
 
 void TestCoreHelpers::cleanup()
@@ -281,82 +256,6 @@ void TestCoreHelpers::wipeLeavesOtherCopies()
     zan::wipe(text);
     QVERIFY(text.isEmpty());
     QCOMPARE(textCopy, QStringLiteral("pässword"));
-}
-
-// A file is replaced as mv does it: the new content in a file of its own in
-// the same folder, renamed over the old one. So the file itself need not be
-// writable, as zanlauncher's files for an ordinary user often are not; the
-// mode stays what it was; a link leads to the file replaced; a name that is
-// not UTF-8 is that name.
-void TestCoreHelpers::fileReplaced_data()
-{
-    QTest::addColumn<QString>("before"); // what the name is before the write
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<int>("mode"); // of the file written
-    QTest::newRow("a read-only list (0444) keeps its mode") << "file 0444" << true << 0444;
-    QTest::newRow("an owner-only list (0600) keeps its mode") << "file 0600" << true << 0600;
-    QTest::newRow("a new file: 0666 less the umask") << "nothing" << true << 0640;
-    QTest::newRow("a symbolic link: the file it names is replaced") << "link" << true << 0444;
-    QTest::newRow("a dangling link: the file it names is made") << "dangling" << true << 0640;
-    QTest::newRow("a loop of links: refused") << "loop" << false << 0;
-    QTest::newRow("a folder: refused") << "folder" << false << 0;
-    QTest::newRow("a name in Latin-1: exactly those bytes") << "latin1" << true << 0640;
-}
-
-void TestCoreHelpers::fileReplaced()
-{
-    QFETCH(QString, before);
-    QFETCH(bool, ok);
-    QFETCH(int, mode);
-    QTemporaryDir dir;
-    const QByteArray folder = zantest::native(dir.path());
-    QByteArray path = folder + "/list.json";
-    QByteArray file = path; // what holds the content after the write
-    if (before.startsWith("file")) {
-        QVERIFY(zantest::writeBytes(dir.filePath("list.json"), "old"));
-        QCOMPARE(::chmod(path.constData(), mode_t(before.mid(5).toInt(nullptr, 8))), 0);
-    } else if (before == "link") {
-        file = folder + "/target.json";
-        QVERIFY(zantest::writeBytes(dir.filePath("target.json"), "old"));
-        QCOMPARE(::chmod(file.constData(), 0444), 0);
-        QCOMPARE(::symlink("target.json", path.constData()), 0);
-    } else if (before == "dangling") {
-        file = folder + "/made.json";
-        QCOMPARE(::symlink("made.json", path.constData()), 0);
-    } else if (before == "loop") {
-        QCOMPARE(::symlink("list.json", path.constData()), 0);
-    } else if (before == "folder") {
-        QVERIFY(QDir(dir.path()).mkdir("list.json"));
-    } else if (before == "latin1") {
-        path = file = folder + "/caf\xe9";
-    }
-    // QTemporaryDir finds a name that is not UTF-8 by its decoded form, which
-    // names nothing; this one goes by its bytes.
-    const auto removeLatin1 =
-        qScopeGuard([&] { ::unlink(QByteArray(folder + "/caf\xe9").constData()); });
-    const QByteArrayList namesBefore = entries(folder);
-
-    const mode_t previousMask = ::umask(027);
-    const zan::WriteResult written = zan::writeFileAtomically(path, "new");
-    ::umask(previousMask);
-    QCOMPARE(written.ok, ok);
-    if (!ok) {
-        QVERIFY2(written.error.contains(zan::displayPath(path)), qPrintable(written.error));
-        QCOMPARE(entries(folder), namesBefore);
-        return;
-    }
-    QVERIFY2(written.error.isEmpty(), qPrintable(written.error));
-    QCOMPARE(contentAt(file), QByteArray("new"));
-    QCOMPARE(zantest::permissionBits(file), mode_t(mode));
-    struct stat link {};
-    QCOMPARE(::lstat(path.constData(), &link), 0);
-    QCOMPARE(S_ISLNK(link.st_mode), before == "link" || before == "dangling");
-    // The one name written, and no temporary file left beside it.
-    QByteArrayList expected = namesBefore;
-    if (!expected.contains(file.mid(folder.size() + 1)))
-        expected.append(file.mid(folder.size() + 1));
-    std::sort(expected.begin(), expected.end());
-    QCOMPARE(entries(folder), expected);
 }
 
 QTEST_GUILESS_MAIN(TestCoreHelpers)

@@ -2,16 +2,18 @@
 // The dispatcher: which dialog a command line opens, its log lines, and the
 // message box. Each run is driven as a person would, inside its modal loop.
 #include "AppDelegate.h"
-#include "DialogTestSupport.h"
+#include "ModalDriver.h"
 #include "ProcessArguments.h"
+#include "TestSupport.h"
 #include "Translations.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -35,20 +37,11 @@ enum class BoxAnswer { Button, Escape, Close };
 
 // Runs `run`, which enters a modal loop or not. When a modal window comes up,
 // records it and acts on it: a message box is answered as asked (by default
-// its first button is clicked), any other dialog gets Escape. A safety timer
-// ends a modal loop that nothing else ends, so a broken test fails instead of
-// hanging.
-SeenModal driveModal(const std::function<void()> &run, bool *timedOut,
-                     BoxAnswer answer = BoxAnswer::Button)
+// its first button is clicked), any other dialog gets Escape.
+SeenModal driveModal(const std::function<void()> &run, BoxAnswer answer = BoxAnswer::Button)
 {
     SeenModal seen;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
-        poll.stop();
+    zantest::ModalDriver driver([&](QWidget *modal) {
         seen.seen = true;
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             seen.box = true;
@@ -71,21 +64,6 @@ SeenModal driveModal(const std::function<void()> &run, bool *timedOut,
         }
         QTest::keyClick(modal, Qt::Key_Escape);
     });
-    QTimer safety;
-    safety.setSingleShot(true);
-    safety.setInterval(60000);
-    QObject::connect(&safety, &QTimer::timeout, [&] {
-        *timedOut = true;
-        while (QWidget *modal = QApplication::activeModalWidget()) {
-            if (auto *dialog = qobject_cast<QDialog *>(modal))
-                dialog->done(0);
-            else
-                modal->close();
-            QCoreApplication::processEvents();
-        }
-    });
-    poll.start();
-    safety.start();
     run();
     return seen;
 }
@@ -132,26 +110,18 @@ void TestDispatcher::cleanup()
 {
     m_capture.reset();
     m_dir.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    const QWidgetList leaked = QApplication::topLevelWidgets();
-    for (QWidget *widget : leaked)
-        qWarning() << "leaked top-level widget" << widget;
-    QVERIFY(leaked.isEmpty());
+    QVERIFY(zantest::leftTopLevelWidgets().isEmpty());
 }
 
 SeenModal TestDispatcher::launch(const QStringList &arguments, BoxAnswer answer)
 {
     zan::setProcessArguments(QStringList{program} + arguments);
-    bool timedOut = false;
-    const SeenModal seen = driveModal(
+    return driveModal(
         [] {
             zan::AppDelegate delegate;
             delegate.applicationDidFinishLaunching();
         },
-        &timedOut, answer);
-    if (timedOut)
-        qWarning("the modal window had to be closed by the safety timer");
-    return seen;
+        answer);
 }
 
 void TestDispatcher::routes_data()

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // How a list element's members become record fields, how the exchange file is
 // read, and the bytes of a written record.
-#include "DialogTestSupport.h"
 #include "ExchangeFile.h"
 #include "LargeMemory.h"
+#include "TestSupport.h"
 
+#include <QDir>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <cjson/cJSON.h>

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Each selection dialog's record: the keys it reads, its own rules, and the
 // exact bytes it writes back.
-#include "DialogTestSupport.h"
 #include "ExchangeFile.h"
 #include "SelectNodeController.h"
 #include "SelectNodeGroupController.h"
 #include "SelectSessionController.h"
 #include "SelectSharedController.h"
 #include "SelectSuspendController.h"
+#include "TestSupport.h"
 
 #include <QTest>
 

@@ -1,23 +1,26 @@
 // SPDX-License-Identifier: MIT
 // The selection frame as a person meets it: the five dialogs opened on a list,
 // Select, Cancel, Escape, closing, double-click, sorting, the filter and Help.
-#include "DialogTestSupport.h"
+#include "ModalDriver.h"
 #include "ProcessArguments.h"
 #include "SelectNodeController.h"
 #include "SelectNodeGroupController.h"
 #include "SelectSessionController.h"
 #include "SelectSharedController.h"
 #include "SelectSuspendController.h"
+#include "TestSupport.h"
 #include "Translations.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -152,11 +155,7 @@ void TestSelection::cleanup()
     m_capture.reset();
     m_dir.reset();
     QLocale::setDefault(QLocale::c());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    const QWidgetList leaked = QApplication::topLevelWidgets();
-    for (QWidget *widget : leaked)
-        qWarning() << "leaked top-level widget" << widget;
-    QVERIFY(leaked.isEmpty());
+    QVERIFY(zantest::leftTopLevelWidgets().isEmpty());
 }
 
 zan::SelectionController *TestSelection::open(int kind, const QByteArray &list,

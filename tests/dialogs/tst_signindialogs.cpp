@@ -5,22 +5,24 @@
 #include "AppDelegate.h"
 #include "AskHTTPProxyCredentialController.h"
 #include "AskUserCredentialController.h"
-#include "DialogTestSupport.h"
+#include "ModalDriver.h"
 #include "ProcessArguments.h"
+#include "TestSupport.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <csignal>
 #include <sys/prctl.h>
@@ -70,59 +72,18 @@ QWidget *nextTabStop(QWidget *widget)
 }
 
 // Runs the dispatcher with the arguments; drive acts on the dialog once its
-// modal session runs. A safety timer ends a session that a broken test leaves
-// open, so the run cannot hang.
+// modal session runs.
 void runDispatcher(const QStringList &arguments, const Drive &drive)
 {
     zan::setProcessArguments(arguments);
-    bool driven = false;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!dialog || driven)
-            return;
-        driven = true;
-        poll.stop();
-        drive(dialog);
-    });
-    poll.start();
-    QTimer safety;
-    safety.setSingleShot(true);
-    QObject::connect(&safety, &QTimer::timeout, [] {
-        while (QWidget *modal = QApplication::activeModalWidget())
-            modal->close();
-    });
-    safety.start(10000);
+    zantest::ModalDriver driver(
+        [&drive](QWidget *modal) { drive(qobject_cast<QDialog *>(modal)); });
     zan::AppDelegate delegate;
     delegate.applicationDidFinishLaunching();
-    QVERIFY2(driven, "the dialog never ran modal");
-    QVERIFY2(safety.isActive(), "the safety timer had to end the dialog");
+    QVERIFY2(driver.answered(), "the dialog never ran modal");
+    QVERIFY2(!driver.timedOut(), "the safety timer had to end the dialog");
 }
 
-// Lowers the largest file this process may write, so that even root fails to
-// write the credential; restores the limit when it goes.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_previous);
-        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        const struct rlimit limit = {bytes, m_previous.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    struct rlimit m_previous {};
-    void (*m_previousHandler)(int) = nullptr;
-};
 } // namespace
 
 Q_DECLARE_METATYPE(Drive)
@@ -180,7 +141,7 @@ void TestSignInDialogs::init()
 void TestSignInDialogs::cleanup()
 {
     zan::SignInController::setAlertPresenter(std::move(m_previousPresenter));
-    const QWidgetList left = QApplication::topLevelWidgets();
+    const QWidgetList left = zantest::leftTopLevelWidgets();
     QVERIFY2(left.isEmpty(),
              qPrintable(QStringLiteral("%1 top-level widget(s) left behind").arg(left.size())));
 }
@@ -469,8 +430,8 @@ void TestSignInDialogs::alertBoxHasOneOkButton()
     QString buttonText;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     Qt::WindowModality modality = Qt::NonModal;
-    QTimer::singleShot(0, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    zantest::ModalDriver driver([&](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
         if (!box)
             return;
         text = box->text();
@@ -479,10 +440,6 @@ void TestSignInDialogs::alertBoxHasOneOkButton()
         icon = box->icon();
         modality = box->windowModality();
         QTest::keyClick(box, Qt::Key_Return);
-    });
-    QTimer::singleShot(10000, [] {
-        while (QWidget *modal = QApplication::activeModalWidget())
-            modal->close();
     });
     controller.onOK();
     QCOMPARE(text, qtTrId("MESGInfoProvideZANUser"));
@@ -623,7 +580,7 @@ void TestSignInDialogs::writeFailure()
     zantest::Capture capture;
     {
         // Four bytes: less than any credential's Base64 form.
-        FileSizeLimit limit(4);
+        zantest::FileSizeLimit limit(4);
         runDispatcher({"ZANSelectNode", option, path}, [](QDialog *d) {
             type(d, "tfUsername", "alice");
             type(d, "tfPassword", "s3cret");

@@ -2,9 +2,10 @@
 // The sign-in rules without widgets: the offered user name, trimming, the
 // modes and the credential strings with the bytes the dispatcher stores.
 #include "CredentialFile.h"
-#include "DialogTestSupport.h"
 #include "SignInRules.h"
+#include "TestSupport.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/prctl.h>

@@ -7,8 +7,8 @@
 # Usage: demo-play.sh interactive|headless URL LOG [PICTURES]
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=desktop-lib.sh
-source "$here/desktop-lib.sh"
+# shellcheck source=lib.sh
+source "$here/lib.sh"
 mode=$1 url=$2 log=$3 out=${4:-}
 
 xdg-open "$url" >"$log" 2>&1 &
@@ -18,41 +18,35 @@ if [ "$mode" = interactive ]; then
     exit $?
 fi
 
-fail() {
-    echo "demo: $*" >&2
-    zan_shot root "$out/failure.png" 2>/dev/null
-    kill $opener 2>/dev/null
-    exit 1
-}
+# A failure leaves a picture of the screen and ends the browser's part too.
+ZAN_FAIL_SHOT="$out/failure.png"
+trap '[ -z "$opener" ] || kill "$opener" 2>/dev/null' EXIT
 
 # The agreement, from the launcher.
-w=$(zan_wait_window zan-client-launcher) || fail "the agreement did not appear"
-pid=$(zan_window_pid "$w")
-zan_shot "$w" "$out/1-agreement.png"
+window=$(zan_wait_window --classname zan-client-launcher) || fail "the agreement did not appear"
+owner=$(zan_window_pid "$window")
+zan_shot "$window" "$out/1-agreement.png"
 # Its end, where the footnotes follow the text.
-zan_keys "$w" End
-sleep 0.5
-zan_shot "$w" "$out/1-agreement-end.png"
-zan_keys "$w" Return
-zan_wait_gone "$w" "$pid" || fail "the agreement stayed"
+press End
+zan_shot "$window" "$out/1-agreement-end.png"
+press Return
+zan_wait_gone "$window" "$owner" || fail "the agreement stayed"
 
 # The dialogs, one process each, started by the console launcher. Each is
 # gone before the next is looked for (a new one may get the same window id).
 step() {
-    local name=$1
+    local name=$1 owner
     shift
-    w=$(zan_wait_window ZANSelectNode) || fail "no $name dialog"
-    local pid
-    pid=$(zan_window_pid "$w")
-    zan_shot "$w" "$out/$name.png"
+    window=$(zan_wait_window --classname ZANSelectNode) || fail "no $name dialog"
+    owner=$(zan_window_pid "$window")
+    zan_shot "$window" "$out/$name.png"
     "$@"
-    zan_wait_gone "$w" "$pid" || fail "the $name dialog stayed"
+    zan_wait_gone "$window" "$owner" || fail "the $name dialog stayed"
 }
-press() { zan_keys "$w" "$@"; }
 sign_in() {
-    zan_keys "$w" Tab
-    zan_type "$w" "demo-password"
-    zan_keys "$w" Return
+    press Tab
+    zan_type "$window" "demo-password"
+    press Return
 }
 step 2-sign-in sign_in
 step 3-node-group press Return
@@ -62,6 +56,7 @@ step 6-message press Return
 
 wait $opener
 status=$?
+opener=
 
 # The dialogs that this road does not meet, straight from the installed
 # bundle, so that there is a picture of every dialog: shown, then cancelled.

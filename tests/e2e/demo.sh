@@ -12,21 +12,20 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build}" && pwd)
 url=${2:-zan://demo.example/desktop}
-# shellcheck source=desktop-lib.sh
-source "$here/desktop-lib.sh"
+# shellcheck source=lib.sh
+source "$here/lib.sh"
 
 zan_locale "${LANG:-C.UTF-8}"
 language=$(zan_language)
-work=$(mktemp -d "${TMPDIR:-/tmp}/zan-demo.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+zan_work zan-demo
 zan_private_desktop "$work"
 
 echo "Installing into $work/local"
 zan_install "$build" "$work/local"
 # The demo shows what the launcher logs, not only the console launcher's
 # output: switch its log on in this private copy.
-plist="$work/local/lib/zan-client-launcher/Contents/Info.plist"
-sed -i '/<key>LogConsole<\/key>/{n;s|<false/>|<true/>|}' "$plist"
+zan_log_console "$work/local/lib/zan-client-launcher/Contents/Info.plist" ||
+    echo "demo: the launcher's log could not be switched on" >&2
 
 if [ -z "${ZAN_DEMO_HEADLESS:-}" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
     echo "Opening $url: answer the dialogs on your screen (language: $language)."

@@ -4,7 +4,9 @@
 # writes the first row's record (the new-session row for sessions, the first
 # shared session for shared ones) and exits 0.
 # Usage (under with-display.sh): dialogs-kinds.sh BUNDLE_DIR BUILD_DIR
-source "$(dirname "$0")/dialogs-lib.sh"
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+zan_dialogs_setup "$1"
 
 for kind in nodegroup:-SelectNodeGroup session:-SelectSession shared:-SelectShared \
     suspend:-SelectSuspend; do

@@ -4,7 +4,9 @@
 # read-only list is replaced all the same (0), and a folder that cannot be
 # written gives 255 and keeps the list whole.
 # Usage (under with-display.sh): dialogs-node.sh BUNDLE_DIR BUILD_DIR
-source "$(dirname "$0")/dialogs-lib.sh"
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+zan_dialogs_setup "$1"
 
 # A folder name with a space, as a home folder may have.
 mkdir "$work/my lists"

@@ -9,8 +9,7 @@
 # line and ends with 1 before starting anything.
 # Usage (under with-display.sh): launcher-dbus.sh BUNDLE_DIR BUILD_DIR
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/launcher-lib.sh"
+source "$(dirname "$0")/lib.sh"
 command -v gdbus >/dev/null || fail "gdbus is not installed (package libglib2.0-bin)"
 
 use_work_bundle "$1"
@@ -28,39 +27,28 @@ accept_agreement "$bundle" "$work/config"
 mkfifo "$work/release"
 export ZAN_E2E_RECORD="$work/record" ZAN_E2E_RELEASE="$work/release"
 
-app=com.zan.ClientLauncher
-path=/com/zan/ClientLauncher
-open_url() {
-    gdbus call --session --dest "$app" --object-path "$path" \
-        --method org.freedesktop.Application.Open "['$1']" '{}' >/dev/null
-}
-
 : >"$work/log"
-"$bundle/Contents/bin/zan-client-launcher" 2>>"$work/log" &
-launcher_pid=$!
-gdbus wait --session --timeout 60 "$app" || fail "the launcher did not take its bus name"
+zan_start_launcher "$bundle/Contents/bin/zan-client-launcher" "$work/log"
 
-open_url 'zan://one.example/a%20b?x=1'
-open_url 'zan://two.example/'
+zan_bus_open 'zan://one.example/a%20b?x=1'
+zan_bus_open 'zan://two.example/'
 wait_for "the console launcher to start" test -s "$work/record"
 # The running launcher still answers while its console launcher runs.
-open_url 'zan://three.example/'
+zan_bus_open 'zan://three.example/'
 # A launcher run through the desktop entry hands its URL over and ends.
 "$bundle/Contents/bin/zan-client-launcher" --open-url 'zan://four.example/' 2>>"$work/log" ||
     fail "the second launcher did not hand its URL over"
-kill -0 "$launcher_pid" || fail "the first launcher ended early"
+zan_ended "$pid" && fail "the first launcher ended early"
 
 echo 7 >"$work/release"
-status=0
-wait "$launcher_pid" || status=$?
-launcher_pid=
+finish
 [ "$status" = 7 ] || fail "launcher ended with $status, not the console launcher's 7"
 
 expected=$'1\n[zan://one.example/a%20b?x=1]'
 [ "$(cat "$work/record")" = "$expected" ] ||
     fail "console launcher started as: $(cat "$work/record")"
 grep -qx 'zanlauncherConsole>>>> fake console launcher running' "$work/log" ||
-    fail "console output not logged: $(cat "$work/log")"
+    fail "console output not logged"
 echo "PASS: two Open calls, one console launcher start"
 
 # Command-line launches. A parent that ignores SIGCHLD (the setting survives
@@ -70,12 +58,10 @@ launcher="$bundle/Contents/bin/zan-client-launcher"
 rm -f "$work/record"
 perl -e '$SIG{CHLD} = "IGNORE"; exec @ARGV or die "exec: $!"' \
     "$launcher" 'zan://five.example/' "$(printf 'caf\351')" 2>>"$work/log" &
-launcher_pid=$!
+pid=$!
 wait_for "the console launcher to start" test -s "$work/record"
 echo 3 >"$work/release"
-status=0
-wait "$launcher_pid" || status=$?
-launcher_pid=
+finish
 [ "$status" = 3 ] || fail "with SIGCHLD ignored the launcher ended with $status, not 3"
 [ "$(cat "$work/record")" = "$(printf '2\n[zan://five.example/]\n[caf\351]')" ] ||
     fail "the console launcher got: $(od -c "$work/record")"

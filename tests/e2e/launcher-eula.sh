@@ -19,150 +19,63 @@
 # With --screenshot it only shows the prompt with the shipped agreement, saves
 # BUILD_DIR/demo/eula-prompt.png and declines.
 set -euo pipefail
+source "$(dirname "$0")/lib.sh"
 
 bundle_source=$1
 build_dir=$2
 mode=${3:-}
-app_id=com.zan.ClientLauncher
-object_path=/com/zan/ClientLauncher
 url=zan://demo.example/desktop
 prompt_title='^License Agreement$'
 
-work=$(mktemp -d)
-launcher_pid=
-cleanup() {
-    if [ -n "$launcher_pid" ] && kill -0 "$launcher_pid" 2>/dev/null; then
-        kill "$launcher_pid" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    for log in "$work"/*.log; do
-        [ -e "$log" ] && { echo "--- $log"; cat "$log"; } >&2
-    done
-    exit 1
-}
-
+zan_work
 bundle="$work/Zan Client Launcher"
 cp -a "$bundle_source" "$bundle"
 # Logging on, so that the launcher's own entries can be checked.
-perl -0pi -e 's{<key>LogConsole</key>\s*<false/>}{<key>LogConsole</key>\n    <true/>}' \
-    "$bundle/Contents/Info.plist"
-grep -q '<true/>' "$bundle/Contents/Info.plist" || fail "LogConsole not switched on"
+zan_log_console "$bundle/Contents/Info.plist" || fail "LogConsole not switched on"
 launcher="$bundle/Contents/bin/zan-client-launcher"
 
-name_owned() {
-    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.NameHasOwner "$app_id" 2>/dev/null | grep -q true
-}
-
-# Hands the running launcher a URL with Open.
-call_open() {
-    gdbus call --session --dest "$app_id" --object-path "$object_path" \
-        --method org.freedesktop.Application.Open "['$1']" '{}' >/dev/null
-}
-
-# Starts the launcher as the desktop does for a browser (no arguments), waits
-# until it owns its name on the bus, then hands it the URL (default $url)
-# with Open.
+# Starts the launcher as the desktop does for a browser (no arguments), its
+# log in LOG, and hands it the URL (default $url) with Open once it owns its
+# name on the bus.
 open_url() {
     local log=$1 this_url=${2:-$url}
-    # The bus may not yet have noticed that the last launcher has gone; a new
-    # one would find the name taken and hand its URL to no one.
-    for _ in $(seq 100); do
-        name_owned || break
-        sleep 0.1
-    done
-    "$launcher" 2>"$log" &
-    launcher_pid=$!
-    for _ in $(seq 100); do
-        if name_owned; then
-            # A launcher that refuses the URL may end before it answers.
-            call_open "$this_url" || [ -n "${2:-}" ] || fail "Open was refused"
-            return 0
-        fi
-        kill -0 "$launcher_pid" 2>/dev/null || fail "the launcher ended before taking its name"
-        sleep 0.1
-    done
-    fail "the launcher never took its name on the bus"
+    zan_start_launcher "$launcher" "$log"
+    # A launcher that refuses the URL may end before it answers.
+    zan_bus_open "$this_url" || [ -n "${2:-}" ] || fail "Open was refused"
 }
 
-# Waits for the launcher to end and sets status to its exit status. (Not in
-# a subshell: only this shell can wait for its child.)
-wait_launcher() {
-    for _ in $(seq 300); do
-        kill -0 "$launcher_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$launcher_pid" 2>/dev/null && fail "the launcher did not end"
-    status=0
-    wait "$launcher_pid" || status=$?
-    launcher_pid=
-}
-
-# Waits for a line in a log file.
-wait_line() {
-    local log=$1 text=$2
-    for _ in $(seq 200); do
-        grep -qF -- "$text" "$log" && return 0
-        sleep 0.1
-    done
-    fail "no line '$text' in $log"
-}
+has_line() { grep -qF -- "$2" "$1"; }
 
 # The visible prompt of the launcher process, found by its title.
 find_prompt() {
-    timeout 20 xdotool search --sync --onlyvisible --pid "$launcher_pid" --name "$prompt_title" |
-        head -n1
-}
-
-press() {
-    local window=$1 key=$2
-    xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-    xdotool key --clearmodifiers "$key"
+    zan_wait_window --pid "$pid" --name "$prompt_title"
 }
 
 # Ends the demo console launcher's first dialog (the sign-in) with Escape.
 cancel_sign_in() {
     local window
-    window=$(timeout 20 xdotool search --sync --onlyvisible --classname ZANSelectNode | head -n1)
-    [ -n "$window" ] || fail "no sign-in dialog"
-    press "$window" Escape
+    window=$(zan_wait_window --classname ZANSelectNode) || fail "no sign-in dialog"
+    zan_keys "$window" Escape
 }
 
 save_screenshot() {
     mkdir -p "$build_dir/demo"
     # Let the prompt paint before taking the picture.
     sleep 1
-    import -window root "$build_dir/demo/eula-prompt.png"
+    zan_shot root "$build_dir/demo/eula-prompt.png"
     echo "Saved $build_dir/demo/eula-prompt.png"
 }
 
-if [ "$mode" = --screenshot ]; then
-    export XDG_CONFIG_HOME="$work/config-shot"
-    open_url "$work/shot.log"
-    window=$(find_prompt)
-    [ -n "$window" ] || fail "no prompt"
-    save_screenshot
-    press "$window" Escape
-    wait_launcher
-    [ "$status" = 0 ] || fail "declining exited with $status, not 0"
-    exit 0
-fi
-
-# 1. Cancel.
+# 1. Cancel. With --screenshot, only this, for the picture.
 export XDG_CONFIG_HOME="$work/config"
-settings="$XDG_CONFIG_HOME/zan/$app_id.ini"
+settings="$XDG_CONFIG_HOME/zan/$zan_app.ini"
 open_url "$work/cancel.log"
-window=$(find_prompt)
-[ -n "$window" ] || fail "no prompt on the first Open"
+window=$(find_prompt) || fail "no prompt on the first Open"
 save_screenshot
-press "$window" Escape
-wait_launcher
+zan_keys "$window" Escape
+finish
 [ "$status" = 0 ] || fail "Cancel exited with $status, not 0"
+[ "$mode" != --screenshot ] || exit 0
 grep -qxF 'User cancel EULA.' "$work/cancel.log" || fail "no 'User cancel EULA.' entry"
 if grep -q 'zanlauncherConsole>>>>' "$work/cancel.log"; then
     fail "the console launcher ran after Cancel"
@@ -172,26 +85,27 @@ echo "PASS: Cancel exits 0 and starts nothing"
 
 # 2. Accept with Enter.
 open_url "$work/accept.log"
-window=$(find_prompt)
-[ -n "$window" ] || fail "no prompt after a Cancel"
-press "$window" Return
-wait_line "$work/accept.log" 'zanlauncherConsole>>>> Asking for the sign-in to demo.example'
+window=$(find_prompt) || fail "no prompt after a Cancel"
+zan_keys "$window" Return
+wait_for "the demo's sign-in" has_line "$work/accept.log" \
+    'zanlauncherConsole>>>> Asking for the sign-in to demo.example'
 [ -e "$settings" ] || fail "Accept stored nothing"
 grep -q '^kEULAAccepted=1' "$settings" || fail "no accepted version in $(cat "$settings")"
 cp "$settings" "$work/settings-after-accept"
 cancel_sign_in
-wait_launcher
-wait_line "$work/accept.log" 'zanlauncherConsole>>>> Cancelled at the sign-in'
+finish
+wait_for "the demo's cancel" has_line "$work/accept.log" \
+    'zanlauncherConsole>>>> Cancelled at the sign-in'
 echo "PASS: Enter accepts and the console launcher runs (it ended with $status)"
 
 # 3. A new process: no prompt.
 open_url "$work/again.log"
-wait_line "$work/again.log" 'zanlauncherConsole>>>> Asking for the sign-in to demo.example'
-if xdotool search --onlyvisible --pid "$launcher_pid" --name "$prompt_title" >/dev/null; then
+wait_for "the demo's sign-in" has_line "$work/again.log" \
+    'zanlauncherConsole>>>> Asking for the sign-in to demo.example'
+[ -z "$(zan_windows --pid "$pid" --name "$prompt_title")" ] ||
     fail "the prompt came back after acceptance"
-fi
 cancel_sign_in
-wait_launcher
+finish
 cmp -s "$settings" "$work/settings-after-accept" || fail "the trail changed without a prompt"
 echo "PASS: the next Open does not prompt"
 
@@ -204,15 +118,14 @@ exit 0
 FAKE
 export ZAN_E2E_RECORD="$work/record"
 open_url "$work/twice.log"
-window=$(find_prompt)
-[ -n "$window" ] || fail "no prompt for the double click"
-call_open 'zan://second.example/' || fail "the second Open was refused"
-wait_line "$work/twice.log" \
+window=$(find_prompt) || fail "no prompt for the double click"
+zan_bus_open 'zan://second.example/' || fail "the second Open was refused"
+wait_for "the second URL to be ignored" has_line "$work/twice.log" \
     'Ignored launch URL "zan://second.example/": the license agreement is open.'
-prompts=$(xdotool search --onlyvisible --pid "$launcher_pid" --name "$prompt_title" | wc -l)
+prompts=$(zan_windows --pid "$pid" --name "$prompt_title" | wc -l)
 [ "$prompts" = 1 ] || fail "$prompts prompts on screen after the second Open"
-press "$window" Return
-wait_launcher
+zan_keys "$window" Return
+finish
 [ "$status" = 0 ] || fail "the double click ended with $status, not 0"
 [ "$(cat "$work/record")" = $'1\n['"$url"']' ] ||
     fail "console launcher started as: $(cat "$work/record")"
@@ -222,10 +135,10 @@ echo "PASS: a second Open while the prompt is up: one prompt, one run with the f
 export XDG_CONFIG_HOME="$work/config-refused"
 rm -f "$work/record"
 open_url "$work/refused.log" 'https://evil.example/'
-wait_launcher
+finish
 [ "$status" = 1 ] || fail "a refused URL ended with $status, not 1"
 grep -qF 'Refused launch URL "https://evil.example/": not a zan: URL' "$work/refused.log" ||
     fail "no refusal in the log"
 [ ! -e "$work/record" ] || fail "the console launcher ran for a refused URL"
-[ ! -e "$XDG_CONFIG_HOME/zan/$app_id.ini" ] || fail "a refused URL stored a trail"
+[ ! -e "$XDG_CONFIG_HOME/zan/$zan_app.ini" ] || fail "a refused URL stored a trail"
 echo "PASS: a refused URL ends with 1 without a prompt"

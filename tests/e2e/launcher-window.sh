@@ -9,8 +9,7 @@
 # With ZAN_WINDOW_SHOT=FILE a picture of the window is saved there.
 # Usage (under with-display.sh): launcher-window.sh BUNDLE_DIR BUILD_DIR
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/launcher-lib.sh"
+source "$(dirname "$0")/lib.sh"
 command -v gdbus >/dev/null || fail "gdbus is not installed (package libglib2.0-bin)"
 
 use_work_bundle "$1"
@@ -26,12 +25,7 @@ accept_agreement "$bundle" "$work/config"
 export ZAN_E2E_RECORD="$work/record" ZAN_E2E_RELEASE="$work/release"
 : >"$work/log"
 
-app=com.zan.ClientLauncher
-call() {
-    gdbus call --session --dest "$app" --object-path /com/zan/ClientLauncher \
-        --method "org.freedesktop.Application.$1" "${@:2}" >/dev/null
-}
-windows() { xdotool search --onlyvisible --pid "$launcher_pid" 2>/dev/null || true; }
+windows() { zan_windows --pid "$pid"; }
 window_count() { windows | grep -c . || true; }
 one_window() { [ "$(window_count)" = 1 ]; }
 no_window() { [ "$(window_count)" = 0 ]; }
@@ -40,70 +34,59 @@ recorded() { grep -qxF "$1" "$work/record" 2>/dev/null; }
 start() {
     rm -f "$work/record" "$work/release"
     mkfifo "$work/release"
-    "$bundle/Contents/bin/zan-client-launcher" 2>>"$work/log" &
-    launcher_pid=$!
-    gdbus wait --session --timeout 60 "$app" || fail "the launcher did not take its bus name"
+    zan_start_launcher "$bundle/Contents/bin/zan-client-launcher" "$work/log"
 }
-finish() {
-    local status=0
-    wait "$launcher_pid" || status=$?
-    launcher_pid=
+# ends_with STATUS: waits for the launcher, which must end with STATUS.
+ends_with() {
+    finish
     [ "$status" = "$1" ] || fail "launcher ended with $status, expected $1"
-}
-focus_and_press() {
-    xdotool windowfocus --sync "$(windows | head -n 1)" 2>/dev/null || true
-    xdotool key "$1"
 }
 
 # Activate shows the window, once; Quit ends with 0 before any URL.
 start
 no_window || fail "a start with the program path alone showed a window"
-call Activate '{}'
+zan_bus_call Activate '{}'
 wait_for "the main window" one_window
-if [ -n "${ZAN_WINDOW_SHOT:-}" ]; then
-    sleep 0.5 # let the window paint before the picture
-    import -window "$(windows | head -n 1)" "$ZAN_WINDOW_SHOT"
-fi
-call Activate '{}'
+[ -z "${ZAN_WINDOW_SHOT:-}" ] || zan_shot "$(windows | head -n 1)" "$ZAN_WINDOW_SHOT"
+zan_bus_call Activate '{}'
 one_window || fail "a second Activate showed another window"
-focus_and_press Return # Quit is the default button
-finish 0
+zan_keys "$(windows | head -n 1)" Return # Quit is the default button
+ends_with 0
 
 # Open alone never shows the window; its token goes to the console launcher.
 start
-call Open "['zan://open.example/']" "{'desktop-startup-id': <'zan-e2e-open_TIME0'>}"
+zan_bus_call Open "['zan://open.example/']" "{'desktop-startup-id': <'zan-e2e-open_TIME0'>}"
 wait_for "the console launcher" recorded "zan://open.example/ startup=zan-e2e-open_TIME0"
 no_window || fail "Open showed the main window"
 echo 0 >"$work/release"
-finish 0
+ends_with 0
 
 # Closing the window while the console launcher runs leaves the process.
 start
-call Activate '{}'
+zan_bus_call Activate '{}'
 wait_for "the main window" one_window
-call Open "['zan://run.example/']" '{}'
+zan_bus_call Open "['zan://run.example/']" '{}'
 wait_for "the console launcher" recorded "zan://run.example/"
 one_window || fail "the window went when the URL arrived"
-focus_and_press Escape
+zan_keys "$(windows | head -n 1)" Escape
 wait_for "the main window to close" no_window
-kill -0 "$launcher_pid" || fail "closing the window ended the launcher"
+zan_ended "$pid" && fail "closing the window ended the launcher"
 echo 5 >"$work/release"
-finish 5
+ends_with 5
 
 # Activate with a startup ID: the window carries the ID, and the startup
 # sequence ends (a "remove" message on the root window) once it shows.
 "$2/tests/e2e/startup_listener" >"$work/startup" 2>>"$work/log" &
-listener_pid=$!
-trap 'kill "$listener_pid" 2>/dev/null; cleanup_work_bundle' EXIT
+cleanups+=("kill $!")
 wait_for "the startup listener" grep -qx listening "$work/startup"
 startup_id='zan-e2e-activate_TIME0'
 start
-call Activate "{'desktop-startup-id': <'$startup_id'>}"
+zan_bus_call Activate "{'desktop-startup-id': <'$startup_id'>}"
 wait_for "the main window" one_window
 wait_for "the startup sequence to end" grep -qxF "remove: ID=$startup_id" "$work/startup"
 xprop -id "$(windows | head -n 1)" _NET_STARTUP_ID | grep -qF "\"$startup_id\"" ||
     fail "the window does not carry its startup ID"
-focus_and_press Return
-finish 0
+zan_keys "$(windows | head -n 1)" Return
+ends_with 0
 echo "PASS: Activate shows one window, Open none, Quit ends with 0, a close leaves a run alone," \
     "a startup sequence ends when the window shows, Open's token reaches the console launcher"

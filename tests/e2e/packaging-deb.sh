@@ -6,18 +6,13 @@
 # too, except the programs, which the package strips). lintian finds no error.
 # Usage: packaging-deb.sh BUNDLE BUILD
 set -euo pipefail
+source "$(dirname "$0")/lib.sh"
 build=$(cd "$2" && pwd)
-work=$(mktemp -d "${TMPDIR:-/tmp}/zan-e2e-deb.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+zan_work zan-e2e-deb
 failures=0
-check() {
-    local what=$1
-    shift
-    if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; failures=$((failures + 1)); fi
-}
 
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1 ||
-    { cat "$work/cpack.log"; exit 1; }
+    fail "cpack could not build the package"
 deb=$(ls "$work"/out/*.deb)
 echo "package: $(basename "$deb")"
 

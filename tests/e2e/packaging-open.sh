@@ -11,22 +11,17 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$2" && pwd)
-# shellcheck source=desktop-lib.sh
-source "$here/desktop-lib.sh"
+# shellcheck source=lib.sh
+source "$here/lib.sh"
 source_dir=$(cd "$here/../.." && pwd)
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/zan-e2e-open.XXXXXX")
-trap 'jobs -p | xargs -r kill 2>/dev/null; rm -rf "$work"' EXIT
+zan_work zan-e2e-open
+cleanups+=('jobs -p | xargs -r kill 2>/dev/null')
 zan_locale C.UTF-8
 zan_private_desktop "$work"
 prefix="$work/local"
-app=com.zan.ClientLauncher
+app=$zan_app
 failures=0
-check() { # check DESCRIPTION COMMAND...
-    local what=$1
-    shift
-    if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; failures=$((failures + 1)); fi
-}
 
 # --- Install: files in place, scheme registered -------------------------
 zan_install "$build" "$prefix"
@@ -52,7 +47,7 @@ fi
 walk_dialogs() { # walk_dialogs LOG: answers sign-in, group, node, session, message
     local w pid name
     for name in sign-in node-group node session message; do
-        w=$(zan_wait_window ZANSelectNode) || { walk_failed "no $name dialog"; return 1; }
+        w=$(zan_wait_window --classname ZANSelectNode) || { walk_failed "no $name dialog"; return 1; }
         pid=$(zan_window_pid "$w")
         if [ "$name" = sign-in ]; then
             # Meanwhile a second link arrives.
@@ -69,18 +64,18 @@ walk_dialogs() { # walk_dialogs LOG: answers sign-in, group, node, session, mess
 }
 walk_failed() { # the screen as it was, for whoever reads the failure
     echo "$1; the screen is in $build/packaging-open-failure.png"
-    import -window root "$build/packaging-open-failure.png" 2>/dev/null
+    zan_shot root "$build/packaging-open-failure.png"
 }
 
 log="$work/open.log"
 xdg-open "zan://e2e.example/desktop" >"$log" 2>&1 &
 opener=$!
-w=$(zan_wait_window zan-client-launcher) || true
+w=$(zan_wait_window --classname zan-client-launcher) || true
 check "xdg-open shows the agreement" test -n "$w"
 if [ -n "$w" ]; then
     pid=$(zan_window_pid "$w")
     zan_keys "$w" Return
-    zan_wait_gone "$w" "$pid" 5 || true
+    zan_wait_gone "$w" "$pid" || true
 fi
 second_link="zan://second.example/desktop"
 check "the demo's dialogs are walked" walk_dialogs
@@ -108,12 +103,12 @@ activation_road() { # activation_road HOST COMMAND...: walks the dialogs, notes 
     local host=$1
     shift
     dbus-run-session -- bash -c '
-        source "$1/desktop-lib.sh"
-        app=$2 prefix=$3 host=$4
-        shift 4
+        source "$1/lib.sh"
+        prefix=$2 host=$3
+        shift 3
         "$@" >/dev/null || exit 1
         for name in sign-in node-group node session message; do
-            w=$(zan_wait_window ZANSelectNode) || exit 1
+            w=$(zan_wait_window --classname ZANSelectNode) || exit 1
             pid=$(zan_window_pid "$w")
             if [ "$name" = sign-in ]; then
                 # How the launcher of this installation was started.
@@ -125,13 +120,8 @@ activation_road() { # activation_road HOST COMMAND...: walks the dialogs, notes 
             zan_wait_gone "$w" "$pid" || exit 1
         done
         # The activated launcher ends once its console launcher has.
-        for _ in $(seq 50); do
-            gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-                --method org.freedesktop.DBus.NameHasOwner "$app" | grep -q false && exit 0
-            sleep 0.2
-        done
-        exit 1
-    ' _ "$here" "$app" "$prefix" "$work/$host" "$@" 2>"$work/$host.log"
+        wait_for "the activated launcher to end" zan_bus_free
+    ' _ "$here" "$prefix" "$work/$host" "$@" 2>"$work/$host.log"
 }
 started_by_bus() { # the launcher ran, from the service file (no arguments)
     grep -q "Connecting to $1" "$work/$1.log" &&

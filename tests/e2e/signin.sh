@@ -7,7 +7,9 @@
 # is written as exactly those bytes. All the while a screen reader's listener
 # is on the accessibility bus, and no password character reaches it.
 # Usage (under with-display.sh): signin.sh BUNDLE_DIR BUILD_DIR
-source "$(dirname "$0")/dialogs-lib.sh"
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+zan_dialogs_setup "$1"
 
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || fail "python3-pyatspi is not installed"
 
@@ -39,12 +41,11 @@ pyatspi.Registry.start()
 PY
 listener=$!
 cleanups+=("kill $listener")
-for _ in $(seq 600); do
-    grep -q '^listening$' "$work/events" && break
-    kill -0 "$listener" 2>/dev/null || fail "the listener ended: $(cat "$work/listener.log")"
-    sleep 0.1
-done
-grep -q '^listening$' "$work/events" || fail "the listener did not start"
+listening() {
+    zan_ended "$listener" && fail "the listener ended"
+    grep -q '^listening$' "$work/events"
+}
+wait_for "the listener to start" listening
 
 # on_accessibility_bus PID: whether the program is on the accessibility bus,
 # so that what is typed next is told to listeners.
@@ -58,17 +59,11 @@ sys.exit(0 if int(sys.argv[1]) in pids else 1)
 PY
 }
 
-# open_dialog ARGS...: starts the program and waits until its dialog is shown,
-# is on the accessibility bus and has the keyboard.
+# open_dialog ARGS...: starts the program and waits until its dialog is shown
+# and is on the accessibility bus.
 open_dialog() {
     start_dialog "$program" "$@"
-    local i
-    for i in $(seq 600); do
-        on_accessibility_bus "$pid" && break
-        sleep 0.1
-    done
-    on_accessibility_bus "$pid" || fail "the dialog never appeared on the accessibility bus"
-    xdotool windowfocus --sync "$window"
+    wait_for "the dialog on the accessibility bus" on_accessibility_bus "$pid"
 }
 
 base64_of() { printf '%s' "$1" | base64 -w 0; }
@@ -84,11 +79,11 @@ for option in -Auth -ProxyAuth; do
     printf 'olduser:oldpw' >"$file"
     chmod 0644 "$file"
     open_dialog "$option" "$file"
-    xdotool type --delay 20 'alice'
-    xdotool key Tab
-    xdotool type --delay 20 'p@ss w0rd!X'
-    xdotool key BackSpace
-    xdotool key Return
+    zan_type "$window" 'alice'
+    press Tab
+    zan_type "$window" 'p@ss w0rd!X'
+    press BackSpace
+    press Return
     finish
     [ "$status" = 0 ] || fail "$option: Enter gave status $status"
     [ "$(cat "$file")" = "$(base64_of 'alice:p@ss w0rd!')" ] ||
@@ -99,9 +94,9 @@ for option in -Auth -ProxyAuth; do
     # credential.
     printf 'olduser\n' >"$file"
     open_dialog "$option" "$file"
-    xdotool key Tab
-    xdotool type --delay 20 'pw'
-    xdotool key Return
+    press Tab
+    zan_type "$window" 'pw'
+    press Return
     finish
     [ "$status" = 0 ] || fail "$option: Enter with the offered name gave status $status"
     [ "$(cat "$file")" = "$(base64_of 'olduser:pw')" ] ||
@@ -112,10 +107,10 @@ for option in -Auth -ProxyAuth; do
     chmod 0644 "$file"
     cp -p "$file" "$work/before"
     open_dialog "$option" "$file"
-    xdotool type --delay 20 'mallory'
-    xdotool key Tab
-    xdotool type --delay 20 'secret'
-    xdotool key Escape
+    zan_type "$window" 'mallory'
+    press Tab
+    zan_type "$window" 'secret'
+    press Escape
     finish
     [ "$status" = 1 ] || fail "$option: Escape gave status $status"
     cmp -s "$file" "$work/before" || fail "$option: Escape changed the file"
@@ -129,10 +124,9 @@ printf 'olduser:' >"$file"
 chmod 0400 "$file"
 owned_by_user "$file"
 start_dialog as_user "$user_program" -Auth "$file"
-xdotool windowfocus --sync "$window"
-xdotool key Tab
-xdotool type --delay 20 'pw'
-xdotool key Return
+press Tab
+zan_type "$window" 'pw'
+press Return
 finish
 [ "$status" = 0 ] || fail "OK over a read-only credential file gave status $status"
 [ "$(cat "$file")" = "$(base64_of 'olduser:pw')" ] || fail "read-only file holds '$(cat "$file")'"
@@ -144,11 +138,10 @@ mkdir "$user_dir/latin1"
 owned_by_user "$user_dir/latin1"
 file="$user_dir/latin1/caf"$'\xe9'
 start_dialog as_user "$user_program" -ProxyAuth "$file"
-xdotool windowfocus --sync "$window"
-xdotool type --delay 20 'bob'
-xdotool key Tab
-xdotool type --delay 20 'pw'
-xdotool key Return
+zan_type "$window" 'bob'
+press Tab
+zan_type "$window" 'pw'
+press Return
 finish
 [ "$status" = 0 ] || fail "a Latin-1 credential path gave status $status"
 [ "$(cat "$file" 2>&1)" = "$(base64_of 'bob:pw')" ] || fail "the Latin-1 file holds '$(cat "$file" 2>&1)'"

@@ -2,12 +2,13 @@
 # Runs a command under a private Xvfb display (and a private session bus when
 # dbus-run-session exists), then tears both down. Usage: with-display.sh CMD ARGS...
 set -euo pipefail
-command -v Xvfb >/dev/null || { echo "Xvfb is not installed"; exit 1; }
+source "$(dirname "$0")/lib.sh"
+command -v Xvfb >/dev/null || fail "Xvfb is not installed"
 fifo=$(mktemp -u); mkfifo "$fifo"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; rm -f "$fifo"' EXIT
-read -r -t 20 display <"$fifo" || { echo "Xvfb did not start"; exit 1; }
+read -r -t 20 display <"$fifo" || fail "Xvfb did not start"
 export DISPLAY=":$display"
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY

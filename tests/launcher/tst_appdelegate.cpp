@@ -3,6 +3,8 @@
 // a real run of a stand-in console launcher in a bundle whose path has spaces.
 #include "AppDelegate.h"
 #include "LaunchToken.h"
+#include "LauncherFixture.h"
+#include "ModalDriver.h"
 #include "ProcessArguments.h"
 #include "ProcessExit.h"
 #include "SystemLog.h"
@@ -18,9 +20,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QTranslator>
 
 using namespace zan;
@@ -52,20 +52,6 @@ void closeMainWindow(MainWindow *window, const QString &how)
         QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
     } else
         window->close();
-}
-
-struct RunCall {
-    QString program;
-    QStringList arguments;
-    QString folder;
-};
-
-QStringList decoded(const QByteArrayList &arguments)
-{
-    QStringList texts;
-    for (const QByteArray &argument : arguments)
-        texts.append(QString::fromUtf8(argument));
-    return texts;
 }
 } // namespace
 
@@ -106,41 +92,34 @@ private Q_SLOTS:
     void realAlertInGerman();
 
 private:
-    void writePlist(const QByteArray &dictBody);
-    void useFakeRunner(int status = 0);
+    // An Info.plist with the bundle's version and build, and entries.
+    void writePlist(const QByteArray &entries)
+    {
+        QVERIFY(m_bundle->writeInfoPlist(zantest::versionEntries("1.2.3", "456") + entries));
+    }
+    void useFakeRunner(int status = 0) { m_delegate->setProcessRunner(m_console.runner(status)); }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_bundle;
+    std::unique_ptr<zantest::TestBundle> m_bundle;
+    std::unique_ptr<zantest::Capture> m_capture;
     std::unique_ptr<AppDelegate> m_delegate;
-    QStringList m_entries;
-    QList<int> m_exits;
+    zantest::FakeConsoleLauncher m_console;
     QStringList m_alerts;
-    QList<RunCall> m_runs;
     int m_prompts = 0;
 };
 
 void TestAppDelegate::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_bundle = m_dir->filePath(QStringLiteral("Zan Client Launcher bundle"));
-    QVERIFY(QDir().mkpath(m_bundle + QStringLiteral("/Contents/Applications")));
-    m_entries.clear();
-    m_exits.clear();
+    m_bundle = std::make_unique<zantest::TestBundle>();
+    QVERIFY(m_bundle->isValid());
     m_alerts.clear();
-    m_runs.clear();
+    m_console.runs.clear();
     m_prompts = 0;
-    setLogSink([this](const QString &entry) { m_entries.append(entry); });
-    setExitHandler([this](int status) { m_exits.append(status); });
+    m_capture = std::make_unique<zantest::Capture>();
     AppDelegate::resetOneEventForTests();
     m_delegate = std::make_unique<AppDelegate>();
-    m_delegate->setBundlePath(m_bundle);
-    m_delegate->setUseSessionBus(false);
-    m_delegate->setAlertHandler([this](const QString &message) { m_alerts.append(message); });
     // The agreement is answered here, and its trail kept in the test folder.
-    const QString settingsPath = m_dir->filePath(QStringLiteral("settings.ini"));
-    m_delegate->setSettingsFactory(
-        [settingsPath] { return std::make_unique<QSettings>(settingsPath, QSettings::IniFormat); });
+    m_bundle->use(*m_delegate);
+    m_delegate->setAlertHandler([this](const QString &message) { m_alerts.append(message); });
     m_delegate->setEulaHandler([this] {
         ++m_prompts;
         return qint64(1);
@@ -151,38 +130,14 @@ void TestAppDelegate::init()
 void TestAppDelegate::cleanup()
 {
     m_delegate.reset();
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
-    setLogSink({});
-    setExitHandler({});
+    m_capture.reset();
     qunsetenv("ZAN_HELPER_RECORD");
     qunsetenv("ZAN_HELPER_MODE");
     qunsetenv("ZAN_HELPER_ARG");
     qunsetenv("ZAN_HELPER_ENVIRON");
     saveLaunchToken(QString());
-    m_dir.reset();
-}
-
-void TestAppDelegate::writePlist(const QByteArray &dictBody)
-{
-    QFile file(m_bundle + QStringLiteral("/Contents/Info.plist"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    // A bundle always carries its version and build.
-    file.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>"
-               "<key>CFBundleShortVersionString</key><string>1.2.3</string>"
-               "<key>CFBundleVersion</key><string>456</string>" +
-               dictBody + "</dict>\n</plist>\n");
-}
-
-void TestAppDelegate::useFakeRunner(int status)
-{
-    m_delegate->setProcessRunner([this, status](const QString &path,
-                                                const QByteArrayList &arguments,
-                                                const QString &folder) {
-        m_runs.append({path, decoded(arguments), folder});
-        RunOutcome outcome;
-        outcome.status = status;
-        return outcome;
-    });
+    m_bundle.reset();
+    QVERIFY(zantest::leftTopLevelWidgets().isEmpty());
 }
 
 void TestAppDelegate::browserLaunchLogging_data()
@@ -211,9 +166,9 @@ void TestAppDelegate::browserLaunchLogging()
                            QStringLiteral("Logging Enabled."),
                            QStringLiteral("Browser launch, params =  (\"%1\")").arg(program)}
              : QStringList{};
-    QCOMPARE(m_entries, expected);
-    QVERIFY(m_exits.isEmpty()); // waits for an event
-    QVERIFY(m_runs.isEmpty());
+    QCOMPARE(m_capture->log, expected);
+    QVERIFY(m_capture->statuses.isEmpty()); // waits for an event
+    QVERIFY(m_console.runs.isEmpty());
 }
 
 // A program path may hold text that reads as a place marker ("%1"); the
@@ -225,8 +180,8 @@ void TestAppDelegate::browserLaunchLogsPathWithPlaceMarker()
     const QString path = QStringLiteral("/opt/zan%1 %2/bin/zan-client-launcher");
     setProcessArguments({path});
     m_delegate->applicationWillFinishLaunching();
-    QVERIFY(!m_entries.isEmpty());
-    QCOMPARE(m_entries.first(),
+    QVERIFY(!m_capture->log.isEmpty());
+    QCOMPARE(m_capture->log.first(),
              QStringLiteral("Launch args =  (\"/opt/zan%1 %2/bin/zan-client-launcher\"),  "
                             "args count = 1"));
 }
@@ -248,16 +203,16 @@ void TestAppDelegate::commandLineLaunch()
     useFakeRunner(status);
     setProcessArguments({program, QStringLiteral("a b"), QStringLiteral("c d")});
     m_delegate->applicationWillFinishLaunching();
-    const QString applications = m_bundle + QStringLiteral("/Contents/Applications");
-    QCOMPARE(m_runs.size(), 1);
-    QCOMPARE(m_runs.first().program, applications + QStringLiteral("/zanlauncher"));
-    QCOMPARE(m_runs.first().arguments, (QStringList{"a b", "c d"}));
-    QCOMPARE(m_runs.first().folder, applications);
-    QCOMPARE(m_entries,
+    const QString applications = m_bundle->applications();
+    QCOMPARE(m_console.runs.size(), 1);
+    QCOMPARE(m_console.runs.first().program, applications + QStringLiteral("/zanlauncher"));
+    QCOMPARE(m_console.runs.first().arguments, (QStringList{"a b", "c d"}));
+    QCOMPARE(m_console.runs.first().folder, applications);
+    QCOMPARE(m_capture->log,
              (QStringList{QStringLiteral("CMD launch, params =  a b"),
                           QStringLiteral("Launcher console: %1/zanlauncher\n").arg(applications),
                           QStringLiteral("path params: start console:\n a b c d\n"), outcome}));
-    QCOMPARE(m_exits, QList<int>{status});
+    QCOMPARE(m_capture->statuses, QList<int>{status});
     QCOMPARE(m_delegate->RunCommandArrayStatus, status);
     QVERIFY(m_alerts.isEmpty());
 }
@@ -283,14 +238,14 @@ void TestAppDelegate::processSerialNumber()
             "First time launch warning.  The URL provided by your browser has been replaced by a "
             "Process Serial Number which prevents this Launcher operation from succeeding.\n\n"
             "Please retry your operation again.");
-        QCOMPARE(m_entries, QStringList{warning});
+        QCOMPARE(m_capture->log, QStringList{warning});
         QCOMPARE(m_alerts, QStringList{warning});
-        QCOMPARE(m_exits, QList<int>{1});
-        QVERIFY(m_runs.isEmpty());
+        QCOMPARE(m_capture->statuses, QList<int>{1});
+        QVERIFY(m_console.runs.isEmpty());
     } else {
         QVERIFY(m_alerts.isEmpty());
-        QCOMPARE(m_runs.size(), 1);
-        QCOMPARE(m_runs.first().arguments, parameters);
+        QCOMPARE(m_console.runs.size(), 1);
+        QCOMPARE(m_console.runs.first().arguments, parameters);
     }
 }
 
@@ -301,12 +256,12 @@ void TestAppDelegate::twoUrlEventsStartOnce()
     m_delegate->applicationWillFinishLaunching();
     m_delegate->handleURLEvent(QStringLiteral("zan://one.example"));
     m_delegate->handleURLEvent(QStringLiteral("zan://two.example"));
-    QCOMPARE(m_runs.size(), 1);
-    QCOMPARE(m_runs.first().arguments, QStringList{"zan://one.example"});
+    QCOMPARE(m_console.runs.size(), 1);
+    QCOMPARE(m_console.runs.first().arguments, QStringList{"zan://one.example"});
     QVERIFY(m_delegate->EULAIsAcceptedForVersion);
     QCOMPARE(m_prompts, 1);
     // No LogConsole: of the launcher's own entries only the dropped event's.
-    QCOMPARE(m_entries,
+    QCOMPARE(m_capture->log,
              QStringList{QStringLiteral(
                  "Ignored launch URL \"zan://two.example\": an earlier one was taken.")});
 }
@@ -318,10 +273,10 @@ void TestAppDelegate::eventWithoutUrl()
     setProcessArguments({program});
     m_delegate->applicationWillFinishLaunching();
     m_delegate->handleURLEvent(std::nullopt);
-    QCOMPARE(m_runs.size(), 1);
-    QCOMPARE(m_runs.first().arguments, QStringList{});
-    QVERIFY(m_entries.contains(QStringLiteral("Handle URLEvent,  params =  (null)")));
-    QVERIFY(m_entries.contains(QStringLiteral("path params: start console:\n\n")));
+    QCOMPARE(m_console.runs.size(), 1);
+    QCOMPARE(m_console.runs.first().arguments, QStringList{});
+    QVERIFY(m_capture->log.contains(QStringLiteral("Handle URLEvent,  params =  (null)")));
+    QVERIFY(m_capture->log.contains(QStringLiteral("path params: start console:\n\n")));
 }
 
 void TestAppDelegate::refusedUrl_data()
@@ -340,13 +295,13 @@ void TestAppDelegate::refusedUrl()
     setProcessArguments({program});
     m_delegate->applicationWillFinishLaunching();
     m_delegate->handleURLEvent(url);
-    QVERIFY(m_runs.isEmpty());
+    QVERIFY(m_console.runs.isEmpty());
     QCOMPARE(m_prompts, 0); // refused before the agreement is shown
-    QCOMPARE(m_exits, QList<int>{1});
+    QCOMPARE(m_capture->statuses, QList<int>{1});
     // Logged although LogConsole is off, on one line.
-    QCOMPARE(m_entries.size(), 1);
-    QVERIFY(m_entries.first().startsWith(QStringLiteral("Refused launch URL ")));
-    QVERIFY(!m_entries.first().contains(QLatin1Char('\n')));
+    QCOMPARE(m_capture->log.size(), 1);
+    QVERIFY(m_capture->log.first().startsWith(QStringLiteral("Refused launch URL ")));
+    QVERIFY(!m_capture->log.first().contains(QLatin1Char('\n')));
 }
 
 void TestAppDelegate::laterEventsDropped_data()
@@ -377,19 +332,19 @@ void TestAppDelegate::laterEventsDropped()
     });
     m_delegate->setProcessRunner(
         [&](const QString &, const QByteArrayList &arguments, const QString &) {
-            m_runs.append({QString(), decoded(arguments), QString()});
+            m_console.runs.append({QString(), zantest::decoded(arguments), QString()});
             if (!duringAgreement)
                 moreEvents();
             return RunOutcome{};
         });
     m_delegate->handleURLEvent(QStringLiteral("zan://first.example"));
     QCOMPARE(m_prompts, 1);
-    QCOMPARE(m_runs.size(), 1);
-    QCOMPARE(m_runs.first().arguments, QStringList{"zan://first.example"});
-    QCOMPARE(m_exits, QList<int>{0}); // only the run's own end
-    QCOMPARE(m_entries.size(), 2);
-    QVERIFY(m_entries.first().startsWith(QStringLiteral("Refused launch URL ")));
-    QCOMPARE(m_entries.last(),
+    QCOMPARE(m_console.runs.size(), 1);
+    QCOMPARE(m_console.runs.first().arguments, QStringList{"zan://first.example"});
+    QCOMPARE(m_capture->statuses, QList<int>{0}); // only the run's own end
+    QCOMPARE(m_capture->log.size(), 2);
+    QVERIFY(m_capture->log.first().startsWith(QStringLiteral("Refused launch URL ")));
+    QCOMPARE(m_capture->log.last(),
              QStringLiteral("Ignored launch URL \"zan://third.example\": %1.").arg(why));
 }
 
@@ -413,9 +368,9 @@ void TestAppDelegate::realRunInBundleWithSpaces()
     QFETCH(QString, arg);
     QFETCH(int, status);
     QFETCH(QString, outcome);
-    const QString applications = m_bundle + QStringLiteral("/Contents/Applications");
+    const QString applications = m_bundle->applications();
     QVERIFY(QFile::copy(helper, applications + QStringLiteral("/zanlauncher")));
-    const QString record = m_dir->filePath(QStringLiteral("record"));
+    const QString record = m_bundle->beside(QStringLiteral("record"));
     qputenv("ZAN_HELPER_RECORD", QFile::encodeName(record));
     qputenv("ZAN_HELPER_MODE", mode.toUtf8());
     qputenv("ZAN_HELPER_ARG", arg.toUtf8());
@@ -425,12 +380,12 @@ void TestAppDelegate::realRunInBundleWithSpaces()
                                     "caf\xE9"};
     setRawProcessArguments(QByteArrayList{program.toUtf8()} + parameters);
     m_delegate->applicationWillFinishLaunching();
-    QCOMPARE(m_exits, QList<int>{status});
-    QCOMPARE(m_entries.last(), outcome);
+    QCOMPARE(m_capture->statuses, QList<int>{status});
+    QCOMPARE(m_capture->log.last(), outcome);
 
-    QFile file(record);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QList<QByteArray> fields = file.readAll().split('\0');
+    const QByteArray recorded = zantest::readBytes(record);
+    QVERIFY(recorded != zantest::noFile);
+    QList<QByteArray> fields = recorded.split('\0');
     fields.removeLast();
     QCOMPARE(QString::fromUtf8(fields.takeFirst()), QDir(applications).canonicalPath());
     QCOMPARE(fields, parameters);
@@ -448,19 +403,16 @@ void TestAppDelegate::consoleLauncherNotStarted()
 {
     QFETCH(bool, present);
     QFETCH(int, status);
-    const QString path = m_bundle + QStringLiteral("/Contents/Applications/zanlauncher");
-    if (present) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("not a program");
-    }
+    const QString path = m_bundle->consoleLauncher();
+    if (present)
+        QVERIFY(zantest::writeBytes(path, "not a program"));
     // A browser launch without LogConsole: the failure is logged all the same.
     setProcessArguments({program});
     m_delegate->applicationWillFinishLaunching();
     m_delegate->handleURLEvent(QStringLiteral("zan://h"));
-    QCOMPARE(m_exits, QList<int>{status});
-    QCOMPARE(m_entries.size(), 1);
-    QVERIFY(m_entries.first().contains(path));
+    QCOMPARE(m_capture->statuses, QList<int>{status});
+    QCOMPARE(m_capture->log.size(), 1);
+    QVERIFY(m_capture->log.first().contains(path));
     QCOMPARE(m_alerts.size(), 1);
     QVERIFY(m_alerts.first().contains(path));
 }
@@ -469,7 +421,7 @@ void TestAppDelegate::versionAndBuild()
 {
     QCOMPARE(m_delegate->currentVersion(), std::optional<QString>(QStringLiteral("1.2.3")));
     QCOMPARE(m_delegate->currentBuild(), std::optional<QString>(QStringLiteral("456")));
-    QFile::remove(m_bundle + QStringLiteral("/Contents/Info.plist"));
+    QFile::remove(m_bundle->infoPlistPath());
     QCOMPARE(m_delegate->currentVersion(), std::nullopt);
     QCOMPARE(m_delegate->currentBuild(), std::nullopt);
 }
@@ -488,7 +440,7 @@ void TestAppDelegate::activateShowsOneWindow()
     QVERIFY2(version.contains(QLatin1String("1.2.3")) && version.contains(QLatin1String("456")),
              qPrintable(version));
     QVERIFY(window->quitButton()->isDefault());
-    QVERIFY(m_exits.isEmpty());
+    QVERIFY(m_capture->statuses.isEmpty());
 }
 
 void TestAppDelegate::openNeverShowsTheWindow()
@@ -497,7 +449,7 @@ void TestAppDelegate::openNeverShowsTheWindow()
     setProcessArguments({program});
     m_delegate->applicationWillFinishLaunching();
     m_delegate->handleURLEvent(QStringLiteral("zan://h"));
-    QCOMPARE(m_runs.size(), 1);
+    QCOMPARE(m_console.runs.size(), 1);
     QVERIFY(visibleMainWindows().isEmpty());
     QVERIFY(!m_delegate->window);
 }
@@ -520,7 +472,7 @@ void TestAppDelegate::closingBeforeAnyUrl()
     MainWindow *window = visibleMainWindows().value(0);
     QVERIFY(window);
     closeMainWindow(window, how);
-    QCOMPARE(m_exits, QList<int>{0});
+    QCOMPARE(m_capture->statuses, QList<int>{0});
     QVERIFY(!window->isVisible());
 }
 
@@ -538,14 +490,14 @@ void TestAppDelegate::closingWhileConsoleLauncherRuns()
     m_delegate->setProcessRunner([&](const QString &, const QByteArrayList &, const QString &) {
         // The user closes the window while the console launcher runs.
         closeMainWindow(visibleMainWindows().value(0), how);
-        [&] { QVERIFY(m_exits.isEmpty()); }();
+        [&] { QVERIFY(m_capture->statuses.isEmpty()); }();
         RunOutcome outcome;
         outcome.status = 5;
         return outcome;
     });
     m_delegate->handleURLEvent(QStringLiteral("zan://h"));
     QVERIFY(visibleMainWindows().isEmpty());
-    QCOMPARE(m_exits, QList<int>{5}); // only the console launcher's end
+    QCOMPARE(m_capture->statuses, QList<int>{5}); // only the console launcher's end
 }
 
 void TestAppDelegate::refusedUrlWithWindowShown()
@@ -555,10 +507,10 @@ void TestAppDelegate::refusedUrlWithWindowShown()
     m_delegate->applicationWillFinishLaunching();
     m_delegate->activate();
     m_delegate->handleURLEvent(QStringLiteral("file:///etc/passwd"));
-    QVERIFY(m_exits.isEmpty()); // the user's window stays
-    QVERIFY(m_runs.isEmpty());
+    QVERIFY(m_capture->statuses.isEmpty()); // the user's window stays
+    QVERIFY(m_console.runs.isEmpty());
     m_delegate->handleURLEvent(QStringLiteral("zan://h"));
-    QCOMPARE(m_runs.size(), 1);
+    QCOMPARE(m_console.runs.size(), 1);
     QCOMPARE(visibleMainWindows().size(), 1);
 }
 
@@ -567,18 +519,18 @@ void TestAppDelegate::refusedUrlWithWindowShown()
 void TestAppDelegate::openUrlWithoutSessionBus()
 {
     qputenv("DBUS_SESSION_BUS_ADDRESS",
-            "unix:path=" + QFile::encodeName(m_dir->filePath(QStringLiteral("no-bus"))));
+            "unix:path=" + QFile::encodeName(m_bundle->beside(QStringLiteral("no-bus"))));
     m_delegate->setUseSessionBus(true);
     useFakeRunner();
     setProcessArguments({program, QStringLiteral("--open-url"), QStringLiteral("zan://h/x")});
     m_delegate->applicationWillFinishLaunching();
-    QVERIFY(m_exits.isEmpty());
-    QTRY_COMPARE(m_runs.size(), 1);
-    QCOMPARE(m_runs.first().arguments, QStringList{"zan://h/x"});
-    QCOMPARE(m_exits, QList<int>{0});
-    QVERIFY(!m_entries.isEmpty());
-    QVERIFY2(m_entries.first().startsWith(QStringLiteral("No session bus")),
-             qPrintable(m_entries.first()));
+    QVERIFY(m_capture->statuses.isEmpty());
+    QTRY_COMPARE(m_console.runs.size(), 1);
+    QCOMPARE(m_console.runs.first().arguments, QStringList{"zan://h/x"});
+    QCOMPARE(m_capture->statuses, QList<int>{0});
+    QVERIFY(!m_capture->log.isEmpty());
+    QVERIFY2(m_capture->log.first().startsWith(QStringLiteral("No session bus")),
+             qPrintable(m_capture->log.first()));
 }
 
 void TestAppDelegate::launchTokenToConsoleLauncher_data()
@@ -611,8 +563,8 @@ void TestAppDelegate::launchTokenToConsoleLauncher()
     QFETCH(bool, agreementShown);
     QFETCH(QString, childToken);
     const QString sentToken = QStringLiteral("token-4711");
-    QVERIFY(QFile::copy(helper, m_bundle + QStringLiteral("/Contents/Applications/zanlauncher")));
-    const QString environment = m_dir->filePath(QStringLiteral("environ"));
+    QVERIFY(QFile::copy(helper, m_bundle->consoleLauncher()));
+    const QString environment = m_bundle->beside(QStringLiteral("environ"));
     qputenv("ZAN_HELPER_ENVIRON", QFile::encodeName(environment));
     qputenv("ZAN_HELPER_MODE", "exit");
     qputenv("ZAN_HELPER_ARG", "0");
@@ -644,13 +596,13 @@ void TestAppDelegate::launchTokenToConsoleLauncher()
                                 : QStringList{program, url});
         m_delegate->applicationWillFinishLaunching();
     }
-    QTRY_COMPARE_WITH_TIMEOUT(m_exits, QList<int>{0}, 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_capture->statuses, QList<int>{0}, 60000);
     QCOMPARE(prompts, agreementShown ? 1 : 0);
 
-    QFile file(environment);
-    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray environ = zantest::readBytes(environment);
+    QVERIFY(environ != zantest::noFile);
     QStringList tokens;
-    for (const QByteArray &entry : file.readAll().split('\0')) {
+    for (const QByteArray &entry : environ.split('\0')) {
         if (entry.startsWith("XDG_ACTIVATION_TOKEN=") || entry.startsWith("DESKTOP_STARTUP_ID="))
             tokens.append(QString::fromUtf8(entry));
     }
@@ -658,7 +610,7 @@ void TestAppDelegate::launchTokenToConsoleLauncher()
     QCOMPARE(tokens, childToken.isEmpty() ? QStringList{}
                                           : QStringList{"XDG_ACTIVATION_TOKEN=" + childToken});
     if (!m_delegate->LogConsole) {
-        for (const QString &entry : std::as_const(m_entries))
+        for (const QString &entry : std::as_const(m_capture->log))
             QVERIFY2(!entry.contains(sentToken), qPrintable(entry));
     }
 }
@@ -670,32 +622,20 @@ void TestAppDelegate::realAlertInGerman()
     // keeps "OK" as it is; its other standard buttons show that it is loaded.
     const QList<QTranslator *> english = qApp->findChildren<QTranslator *>();
     installTranslations(QLocale(QLocale::German, QLocale::Germany));
-    const auto backToEnglish = qScopeGuard([&] {
-        for (QTranslator *translator : qApp->findChildren<QTranslator *>()) {
-            if (!english.contains(translator))
-                delete translator; // which also uninstalls it
-        }
-    });
+    const auto backToEnglish = qScopeGuard([&] { zantest::removeTranslators(english); });
     QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
     QStringList shown;
-    QTimer::singleShot(0, this, [&] {
-        QTRY_VERIFY(qobject_cast<QMessageBox *>(QApplication::activeModalWidget()));
-        auto *alert = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    zantest::ModalDriver driver([&shown](QWidget *modal) {
+        auto *alert = qobject_cast<QMessageBox *>(modal);
+        QVERIFY(alert);
         shown << alert->text();
         for (const QAbstractButton *button : alert->buttons())
             shown << button->text();
         QTest::keyClick(alert, Qt::Key_Return);
     });
-    QTimer safety; // a broken test fails rather than hangs
-    safety.setSingleShot(true);
-    connect(&safety, &QTimer::timeout, this, [&shown] {
-        shown << QStringLiteral("not answered");
-        if (QWidget *modal = QApplication::activeModalWidget())
-            modal->close();
-    });
-    safety.start(10'000);
     AppDelegate launcher; // with its own alert, not the test's
     launcher.alertMessage(QStringLiteral("Zan"));
+    QVERIFY(!driver.timedOut());
     QCOMPARE(shown, (QStringList{QStringLiteral("Zan"), QStringLiteral("OK")}));
 }
 

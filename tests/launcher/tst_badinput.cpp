@@ -7,8 +7,8 @@
 // go through the delegate with the exit and log seams; the console launchers
 // are small shell scripts in a bundle of the test's own.
 #include "AppDelegate.h"
-#include "ProcessExit.h"
-#include "SystemLog.h"
+#include "LauncherFixture.h"
+#include "ProcessFigures.h"
 #include "Translations.h"
 #include "VersionTrail.h"
 
@@ -16,88 +16,37 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
-#include <mutex>
+
+using zantest::writeBytes;
 
 namespace {
 const QLatin1String consolePrefix("zanlauncherConsole>>>> ");
 
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-// Records the exit status and the log. Console output is only counted, so a
-// flood costs no memory here; every other entry is kept.
-class Capture {
-public:
-    Capture()
+// Console output is only counted, so a flood costs no memory here; the first
+// few pieces are kept.
+struct ConsoleTally {
+    // Takes an entry of console output; the launcher's own entries it leaves.
+    bool take(const QString &text)
     {
-        m_previousSink = zan::setLogSink([this](const QString &text) {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            if (text.startsWith(consolePrefix)) {
-                ++consoleEntries;
-                consoleUnits += text.size() - consolePrefix.size();
-                longestPiece = std::max(longestPiece, text.size() - consolePrefix.size());
-                if (firstConsole.size() < 4)
-                    firstConsole.append(text.mid(consolePrefix.size()));
-            } else {
-                log.append(text);
-            }
-        });
-        m_previousExit = zan::setExitHandler([this](int status) { statuses.append(status); });
-    }
-    ~Capture()
-    {
-        zan::setLogSink(std::move(m_previousSink));
-        zan::setExitHandler(std::move(m_previousExit));
+        if (!text.startsWith(consolePrefix))
+            return false;
+        const qsizetype size = text.size() - consolePrefix.size();
+        ++entries;
+        units += size;
+        longestPiece = std::max(longestPiece, size);
+        if (first.size() < 4)
+            first.append(text.mid(consolePrefix.size()));
+        return true;
     }
 
-    bool logHas(const QString &text) const
-    {
-        if (text.isEmpty())
-            return true;
-        for (const QString &entry : log)
-            if (entry.contains(text))
-                return true;
-        return false;
-    }
-
-    QStringList log;
-    QStringList firstConsole;
-    qint64 consoleEntries = 0;
-    qint64 consoleUnits = 0;
+    QStringList first;
+    qint64 entries = 0;
+    qint64 units = 0;
     qsizetype longestPiece = 0;
-    QList<int> statuses;
-
-private:
-    std::mutex m_mutex;
-    zan::LogSink m_previousSink;
-    zan::ExitHandler m_previousExit;
 };
-
-// The process's peak resident memory so far, in MiB.
-qint64 peakResidentMiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong() / 1024;
-    return 0;
-}
-
-QByteArray plist(const QByteArray &entries)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n" +
-           entries + "</dict>\n</plist>\n";
-}
 
 // How far peak memory may grow while the output streams through. Under
 // AddressSanitizer freed blocks wait in a quarantine of up to 256 MiB first.
@@ -107,8 +56,7 @@ constexpr qint64 maxGrowthMiB = 256 + 256;
 constexpr qint64 maxGrowthMiB = 256;
 #endif
 
-const QByteArray goodPlist = plist("<key>CFBundleShortVersionString</key><string>2.0.0</string>\n"
-                                   "<key>CFBundleVersion</key><string>200</string>\n");
+const QByteArray goodPlist = zantest::infoPlist(zantest::versionEntries("2.0.0", "200"));
 } // namespace
 
 class TestLauncherBadInput : public QObject {
@@ -120,10 +68,6 @@ private Q_SLOTS:
     void agreementCheck();
     void consoleLauncher_data();
     void consoleLauncher();
-
-private:
-    // A bundle with Contents/Applications and Contents/Info.plist.
-    QString makeBundle(QTemporaryDir &dir, const QByteArray &infoPlist);
 };
 
 void TestLauncherBadInput::initTestCase()
@@ -135,15 +79,6 @@ void TestLauncherBadInput::initTestCase()
 void TestLauncherBadInput::init()
 {
     zan::AppDelegate::resetOneEventForTests();
-}
-
-QString TestLauncherBadInput::makeBundle(QTemporaryDir &dir, const QByteArray &infoPlist)
-{
-    const QString bundle = dir.filePath(QStringLiteral("Zan.app"));
-    QDir().mkpath(bundle + QStringLiteral("/Contents/Applications"));
-    if (!infoPlist.isNull())
-        writeBytes(bundle + QStringLiteral("/Contents/Info.plist"), infoPlist);
-    return bundle;
 }
 
 void TestLauncherBadInput::agreementCheck_data()
@@ -160,8 +95,8 @@ void TestLauncherBadInput::agreementCheck_data()
     QTest::newRow("Info.plist binary")
         << QByteArray("bplist00\xd1\x01\x02", 11) << "none" << noVersion << false;
     QTest::newRow("Info.plist version not a string")
-        << plist("<key>CFBundleShortVersionString</key><integer>2</integer>") << "none" << noVersion
-        << false;
+        << zantest::infoPlist("<key>CFBundleShortVersionString</key><integer>2</integer>") << "none"
+        << noVersion << false;
     QTest::newRow("settings: binary garbage") << goodPlist << "garbage"
                                               << "held lines that could not be read" << true;
     QTest::newRow("settings: trail garbled") << goodPlist << "garbled"
@@ -185,9 +120,11 @@ void TestLauncherBadInput::agreementCheck()
     QFETCH(QString, logLine);
     QFETCH(bool, storedAfter);
 
-    QTemporaryDir dir;
-    const QString bundle = makeBundle(dir, infoPlist);
-    QString settingsPath = dir.filePath(QStringLiteral("settings.ini"));
+    zantest::TestBundle bundle;
+    QVERIFY(bundle.isValid());
+    if (!infoPlist.isNull())
+        QVERIFY(writeBytes(bundle.infoPlistPath(), infoPlist));
+    QString settingsPath = bundle.beside(QStringLiteral("settings.ini"));
     if (settingsCase == QLatin1String("garbage")) {
         QVERIFY(writeBytes(settingsPath, QByteArray("\xff\xfe\0\x01garbage\x80\x81=\n[[", 16)));
     } else if (settingsCase == QLatin1String("garbled")) {
@@ -204,29 +141,21 @@ void TestLauncherBadInput::agreementCheck()
         settingsPath = QStringLiteral("/proc/self/zan-settings.ini");
     }
 
-    Capture capture;
+    zantest::Capture capture;
     zan::AppDelegate delegate;
-    delegate.setBundlePath(bundle);
-    delegate.setUseSessionBus(false);
-    delegate.setSettingsFactory(
-        [settingsPath] { return std::make_unique<QSettings>(settingsPath, QSettings::IniFormat); });
+    bundle.use(delegate, settingsPath);
     int prompts = 0;
     delegate.setEulaHandler([&prompts] {
         ++prompts;
         return zan::kEulaAccept;
     });
-    QStringList launched;
-    delegate.setProcessRunner(
-        [&launched](const QString &, const QByteArrayList &arguments, const QString &) {
-            for (const QByteArray &argument : arguments)
-                launched.append(QString::fromUtf8(argument));
-            return zan::RunOutcome{};
-        });
+    zantest::FakeConsoleLauncher console;
+    delegate.setProcessRunner(console.runner());
 
     delegate.handleURLEvent(QStringLiteral("zan://host/launch"));
 
     QCOMPARE(prompts, 1);
-    QCOMPARE(launched, QStringList{QStringLiteral("zan://host/launch")});
+    QCOMPARE(console.arguments(), QList<QStringList>{{QStringLiteral("zan://host/launch")}});
     QCOMPARE(capture.statuses, QList<int>{0});
     QVERIFY2(capture.logHas(logLine), qPrintable(capture.log.join(QLatin1Char('|'))));
 
@@ -291,9 +220,10 @@ void TestLauncherBadInput::consoleLauncher()
     QFETCH(qint64, units);
     QFETCH(int, maxSeconds);
 
-    QTemporaryDir dir;
-    const QString bundle = makeBundle(dir, goodPlist);
-    const QString program = bundle + QStringLiteral("/Contents/Applications/zanlauncher");
+    zantest::TestBundle bundle;
+    QVERIFY(bundle.isValid());
+    QVERIFY(writeBytes(bundle.infoPlistPath(), goodPlist));
+    const QString program = bundle.consoleLauncher();
     if (kind == QLatin1String("folder")) {
         QVERIFY(QDir().mkdir(program));
     } else if (!script.isNull()) {
@@ -304,39 +234,40 @@ void TestLauncherBadInput::consoleLauncher()
         QVERIFY(QFile::setPermissions(program, permissions));
     }
 
-    Capture capture;
+    ConsoleTally console;
+    zantest::Capture capture([&console](const QString &entry) { return console.take(entry); });
     zan::AppDelegate delegate;
-    delegate.setBundlePath(bundle);
-    delegate.setUseSessionBus(false);
+    bundle.use(delegate);
     QStringList alerts;
     delegate.setAlertHandler([&alerts](const QString &text) { alerts.append(text); });
-    const qint64 peakBefore = peakResidentMiB();
+    const qint64 peakBefore = zantest::peakResidentKiB() / 1024;
     QElapsedTimer clock;
     clock.start();
     delegate.launchConsoleLauncher({QStringLiteral("zan://host/launch")});
     const qint64 elapsed = clock.elapsed();
 
     QCOMPARE(capture.statuses, QList<int>{status});
-    QVERIFY2(capture.logHas(logLine), qPrintable(capture.log.join(QLatin1Char('|'))));
+    QVERIFY2(logLine.isEmpty() || capture.logHas(logLine),
+             qPrintable(capture.log.join(QLatin1Char('|'))));
     // Only a console launcher that never started is worth an alert.
     QCOMPARE(alerts.size(), status == 126 || status == 127 ? 1 : 0);
     if (entries >= 0)
-        QCOMPARE(capture.consoleEntries, entries);
+        QCOMPARE(console.entries, entries);
     if (units >= 0)
-        QCOMPARE(capture.consoleUnits, units);
-    QVERIFY(capture.longestPiece <= 787);
+        QCOMPARE(console.units, units);
+    QVERIFY(console.longestPiece <= 787);
     QVERIFY2(elapsed < maxSeconds * 1000, qPrintable(QStringLiteral("took %1 ms").arg(elapsed)));
     // The output streams through; it is never held whole.
-    const qint64 grown = peakResidentMiB() - peakBefore;
+    const qint64 grown = zantest::peakResidentKiB() / 1024 - peakBefore;
     QVERIFY2(grown < maxGrowthMiB,
              qPrintable(QStringLiteral("peak memory grew by %1 MiB").arg(grown)));
     // The child a console launcher left behind is this test's to end.
-    for (const QString &line : capture.firstConsole)
+    for (const QString &line : console.first)
         if (line.startsWith(QLatin1String("child ")))
             ::kill(pid_t(line.mid(6).toInt()), SIGTERM);
     if (units > (qint64(1) << 20))
-        qInfo("%lld units of console output in %lld entries, %lld ms", capture.consoleUnits,
-              capture.consoleEntries, elapsed);
+        qInfo("%lld units of console output in %lld entries, %lld ms", console.units,
+              console.entries, elapsed);
 }
 
 QTEST_MAIN(TestLauncherBadInput)

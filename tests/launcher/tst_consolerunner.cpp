@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "SystemLog.h"
+#include "TestSupport.h"
 
 #include <csignal>
 #include <unistd.h>
@@ -342,11 +343,8 @@ void TestConsoleRunner::notStarted()
     QString program = dir.filePath(QStringLiteral("zanlauncher"));
     QString folder = dir.path();
     if (setup == QLatin1String("plain")) {
-        QFile file(program);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("#!/bin/sh\nexit 0\n");
-        file.close();
-        QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QVERIFY(zantest::writeBytes(program, "#!/bin/sh\nexit 0\n"));
+        QVERIFY(QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     } else if (setup == QLatin1String("folder")) {
         QVERIFY(QDir().mkpath(program));
     } else if (setup == QLatin1String("through file")) {

@@ -3,6 +3,8 @@
 // stores, logs and starts, and the real prompt on the bundle's agreement.
 #include "AppDelegate.h"
 #include "EulaPrompt.h"
+#include "LauncherFixture.h"
+#include "ModalDriver.h"
 #include "ProcessArguments.h"
 #include "ProcessExit.h"
 #include "SystemLog.h"
@@ -13,21 +15,9 @@
 #include <QFile>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 using namespace zan;
-
-namespace {
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<no file>");
-}
-
-} // namespace
 
 class TestEulaCheck : public QObject {
     Q_OBJECT
@@ -47,13 +37,11 @@ private Q_SLOTS:
 private:
     void writeSettings(const QByteArray &bytes);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_bundle;
+    std::unique_ptr<zantest::TestBundle> m_bundle;
     QString m_settingsPath;
+    std::unique_ptr<zantest::Capture> m_capture;
     std::unique_ptr<AppDelegate> m_delegate;
-    QStringList m_entries;
-    QList<int> m_exits;
-    QList<QStringList> m_runs;
+    zantest::FakeConsoleLauncher m_console;
     int m_asked = 0;
     qint64 m_answer = 0;
 };
@@ -65,65 +53,41 @@ void TestEulaCheck::initTestCase()
 
 void TestEulaCheck::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_bundle = m_dir->filePath(QStringLiteral("Zan Client Launcher"));
-    QVERIFY(QDir().mkpath(m_bundle + QStringLiteral("/Contents/Resources")));
-    QFile plist(m_bundle + QStringLiteral("/Contents/Info.plist"));
-    QVERIFY(plist.open(QIODevice::WriteOnly));
-    plist.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>"
-                "<key>CFBundleShortVersionString</key><string>2.0.0</string>"
-                "<key>CFBundleVersion</key><string>200</string>"
-                "<key>LogConsole</key><true/></dict>\n</plist>\n");
-    plist.close();
-    m_settingsPath = m_dir->filePath(QStringLiteral("settings/com.zan.ClientLauncher.ini"));
+    m_bundle = std::make_unique<zantest::TestBundle>();
+    QVERIFY(m_bundle->isValid());
+    QVERIFY(m_bundle->writeInfoPlist(zantest::versionEntries("2.0.0", "200") +
+                                     "<key>LogConsole</key><true/>"));
+    m_settingsPath = m_bundle->settingsPath();
 
-    m_entries.clear();
-    m_exits.clear();
-    m_runs.clear();
+    m_console.runs.clear();
     m_asked = 0;
     m_answer = 0;
-    setLogSink([this](const QString &entry) { m_entries.append(entry); });
-    setExitHandler([this](int status) { m_exits.append(status); });
+    m_capture = std::make_unique<zantest::Capture>();
     AppDelegate::resetOneEventForTests();
-    setProcessArguments({m_bundle + QStringLiteral("/Contents/bin/zan-client-launcher")});
+    setProcessArguments({m_bundle->path() + QStringLiteral("/Contents/bin/zan-client-launcher")});
 
     m_delegate = std::make_unique<AppDelegate>();
-    m_delegate->setBundlePath(m_bundle);
-    m_delegate->setUseSessionBus(false);
+    m_bundle->use(*m_delegate);
     m_delegate->setAlertHandler([](const QString &) {});
-    const QString path = m_settingsPath;
-    m_delegate->setSettingsFactory(
-        [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); });
     m_delegate->setEulaHandler([this] {
         ++m_asked;
         return m_answer;
     });
-    m_delegate->setProcessRunner(
-        [this](const QString &, const QByteArrayList &arguments, const QString &) {
-            QStringList texts;
-            for (const QByteArray &argument : arguments)
-                texts.append(QString::fromUtf8(argument));
-            m_runs.append(texts);
-            return RunOutcome();
-        });
+    m_delegate->setProcessRunner(m_console.runner());
     m_delegate->applicationWillFinishLaunching(); // a browser launch: logging on
 }
 
 void TestEulaCheck::cleanup()
 {
     m_delegate.reset();
-    setLogSink({});
-    setExitHandler({});
-    m_dir.reset();
+    m_capture.reset();
+    m_bundle.reset();
 }
 
 void TestEulaCheck::writeSettings(const QByteArray &bytes)
 {
     QVERIFY(QDir().mkpath(QFileInfo(m_settingsPath).path()));
-    QFile file(m_settingsPath);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
+    QVERIFY(zantest::writeBytes(m_settingsPath, bytes));
 }
 
 void TestEulaCheck::cancelEndsTheRun()
@@ -132,15 +96,15 @@ void TestEulaCheck::cancelEndsTheRun()
     const QByteArray before =
         "[kZanVersionTrail]\nkBuild=100\nkEULAAccepted=1.0.0\nkVersion=1.0.0\n";
     writeSettings(before);
-    m_entries.clear();
+    m_capture->log.clear();
 
     m_delegate->handleURLEvent(QStringLiteral("zan://demo.example/desktop"));
     QCOMPARE(m_asked, 1);
-    QCOMPARE(m_exits, QList<int>{0});
+    QCOMPARE(m_capture->statuses, QList<int>{0});
     QVERIFY(!m_delegate->EULAIsAcceptedForVersion);
-    QVERIFY(m_runs.isEmpty());
-    QCOMPARE(m_entries, QStringList{QStringLiteral("User cancel EULA.")});
-    QCOMPARE(fileBytes(m_settingsPath), before);
+    QVERIFY(m_console.runs.isEmpty());
+    QCOMPARE(m_capture->log, QStringList{QStringLiteral("User cancel EULA.")});
+    QCOMPARE(zantest::readBytes(m_settingsPath), before);
     // The working copy holds what the check appended, in memory only.
     QCOMPARE(m_delegate->versionTrail.value(QStringLiteral("kVersion")).toStringList(),
              (QStringList{"1.0.0", "2.0.0"}));
@@ -151,9 +115,11 @@ void TestEulaCheck::acceptStoresAndLaunches()
     m_answer = kEulaAccept;
     m_delegate->handleURLEvent(QStringLiteral("zan://demo.example/desktop"));
     QCOMPARE(m_asked, 1);
-    QVERIFY(m_exits.size() == 1 && m_exits.first() == 0); // the runner's status
+    QVERIFY(m_capture->statuses.size() == 1 &&
+            m_capture->statuses.first() == 0); // the runner's status
     QVERIFY(m_delegate->EULAIsAcceptedForVersion);
-    QCOMPARE(m_runs, QList<QStringList>{{QStringLiteral("zan://demo.example/desktop")}});
+    QCOMPARE(m_console.arguments(),
+             QList<QStringList>{{QStringLiteral("zan://demo.example/desktop")}});
 
     QSettings stored(m_settingsPath, QSettings::IniFormat);
     const StoredTrail trail = readVersionTrail(stored);
@@ -166,7 +132,7 @@ void TestEulaCheck::acceptStoresAndLaunches()
     // A second event in the same process finds the agreement on record.
     m_delegate->handleURLEvent(QStringLiteral("zan://other.example"));
     QCOMPARE(m_asked, 1);
-    QCOMPARE(m_runs.size(), 1);
+    QCOMPARE(m_console.runs.size(), 1);
 }
 
 void TestEulaCheck::onRecordDoesNotAsk()
@@ -177,8 +143,8 @@ void TestEulaCheck::onRecordDoesNotAsk()
     m_delegate->trackEULA();
     QCOMPARE(m_asked, 0);
     QVERIFY(m_delegate->EULAIsAcceptedForVersion);
-    QVERIFY(m_exits.isEmpty());
-    QCOMPARE(fileBytes(m_settingsPath), before);
+    QVERIFY(m_capture->statuses.isEmpty());
+    QCOMPARE(zantest::readBytes(m_settingsPath), before);
     QCOMPARE(m_delegate->versionTrail.value(QStringLiteral("kBuild")).toStringList(),
              (QStringList{"199", "200"}));
 }
@@ -186,12 +152,12 @@ void TestEulaCheck::onRecordDoesNotAsk()
 void TestEulaCheck::corruptTrailIsLoggedAndReplaced()
 {
     writeSettings("[General]\nkZanVersionTrail=@Rect(0 0 1 1)\n");
-    m_entries.clear();
+    m_capture->log.clear();
     m_answer = kEulaAccept;
     m_delegate->trackEULA();
     QCOMPARE(m_asked, 1);
-    QCOMPARE(m_entries.size(), 1);
-    QVERIFY(m_entries.first().contains(QStringLiteral("not readable")));
+    QCOMPARE(m_capture->log.size(), 1);
+    QVERIFY(m_capture->log.first().contains(QStringLiteral("not readable")));
     QSettings stored(m_settingsPath, QSettings::IniFormat);
     const StoredTrail trail = readVersionTrail(stored);
     QVERIFY(trail.trail.has_value());
@@ -214,12 +180,8 @@ void TestEulaCheck::acceptanceRememberedInProcess()
     QFETCH(bool, withVersion);
     if (!settingsWritable)
         QVERIFY(QDir().mkpath(m_settingsPath)); // a folder where the file should be
-    if (!withVersion) {
-        QFile plist(m_bundle + QStringLiteral("/Contents/Info.plist"));
-        QVERIFY(plist.open(QIODevice::WriteOnly));
-        plist.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n"
-                    "<dict><key>CFBundleVersion</key><string>200</string></dict>\n</plist>\n");
-    }
+    if (!withVersion)
+        QVERIFY(m_bundle->writeInfoPlist("<key>CFBundleVersion</key><string>200</string>"));
     m_answer = kEulaAccept;
     m_delegate->trackEULA();
     QVERIFY(m_delegate->EULAIsAcceptedForVersion);
@@ -227,7 +189,7 @@ void TestEulaCheck::acceptanceRememberedInProcess()
     m_delegate->trackEULA();
     QCOMPARE(m_asked, 1);
     QVERIFY(m_delegate->EULAIsAcceptedForVersion);
-    QVERIFY(m_exits.isEmpty());
+    QVERIFY(m_capture->statuses.isEmpty());
 }
 
 void TestEulaCheck::realPromptOnTheBundledAgreement_data()
@@ -246,28 +208,22 @@ void TestEulaCheck::realPromptOnTheBundledAgreement()
     QFETCH(int, key);
     QFETCH(qint64, expected);
     if (withAgreement) {
-        QVERIFY(
-            QFile::copy(QStringLiteral(ZAN_AGREEMENT_PATH),
-                        m_bundle + QStringLiteral("/Contents/Resources/License Agreement.rtf")));
+        QVERIFY(QFile::copy(QStringLiteral(ZAN_AGREEMENT_PATH),
+                            m_bundle->resource(QStringLiteral("License Agreement.rtf"))));
     }
     m_delegate->setEulaHandler({});
-    m_entries.clear();
-    QTimer::singleShot(0, this, [&] {
-        QTRY_VERIFY(qobject_cast<EulaPrompt *>(QApplication::activeModalWidget()));
-        auto *prompt = qobject_cast<EulaPrompt *>(QApplication::activeModalWidget());
+    m_capture->log.clear();
+    zantest::ModalDriver driver([&](QWidget *modal) {
+        auto *prompt = qobject_cast<EulaPrompt *>(modal);
+        QVERIFY(prompt);
         QCOMPARE(prompt->acceptButton()->isEnabled(), withAgreement);
         QVERIFY(QTest::qWaitForWindowActive(prompt));
         QTest::keyClick(prompt->focusWidget(), Qt::Key(key));
     });
-    QTimer safety;
-    connect(&safety, &QTimer::timeout, this, [] {
-        if (QWidget *modal = QApplication::activeModalWidget())
-            modal->close();
-    });
-    safety.start(10000);
     QCOMPARE(m_delegate->showEULA(), expected);
+    QVERIFY(!driver.timedOut());
     // Only an agreement that cannot be read leaves a log entry.
-    QCOMPARE(m_entries.size(), withAgreement ? 0 : 1);
+    QCOMPARE(m_capture->log.size(), withAgreement ? 0 : 1);
 }
 
 QTEST_MAIN(TestEulaCheck)

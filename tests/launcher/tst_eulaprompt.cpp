@@ -3,7 +3,8 @@
 // modal runs driven by timers.
 #include "EulaPrompt.h"
 
-#include "SystemLog.h"
+#include "ModalDriver.h"
+#include "TestSupport.h"
 #include "Translations.h"
 
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
 
 #include <functional>
 
@@ -23,20 +23,15 @@ namespace {
 
 const QString agreementPath = QStringLiteral(ZAN_AGREEMENT_PATH);
 
-// Runs action once the prompt is the active modal widget. A safety timer
-// closes anything left open so that a broken test cannot hang.
+// Runs action once the prompt is the active modal widget, with the keyboard.
 int runPrompt(EulaPrompt &prompt, const std::function<void(EulaPrompt &)> &action)
 {
-    QTimer::singleShot(0, &prompt, [&] {
-        QTRY_VERIFY(QApplication::activeModalWidget() == &prompt);
+    zantest::ModalDriver driver([&](QWidget *modal) {
+        QVERIFY(modal == &prompt);
         QVERIFY(QTest::qWaitForWindowActive(&prompt));
         QVERIFY(prompt.focusWidget());
         action(prompt);
     });
-    QTimer safety;
-    safety.setSingleShot(true);
-    QObject::connect(&safety, &QTimer::timeout, &prompt, [&] { prompt.done(-1); });
-    safety.start(10'000);
     return prompt.run();
 }
 
@@ -63,7 +58,7 @@ void TestEulaPrompt::initTestCase()
 
 void TestEulaPrompt::cleanup()
 {
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    QVERIFY(zantest::leftTopLevelWidgets().isEmpty());
 }
 
 void TestEulaPrompt::showsTheAgreement()
@@ -103,12 +98,10 @@ void TestEulaPrompt::documentBackground()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("dark.rtf"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
     // Fill colour 0x202020 (blue-green-red order).
-    file.write("{\\rtf1{\\*\\background{\\shp{\\*\\shpinst{\\sp{\\sn fillColor}{\\sv 2105376}}}}}"
-               "{\\colortbl;\\red255\\green255\\blue255;}\\cf1 Light on dark\\par}");
-    file.close();
+    QVERIFY(zantest::writeBytes(
+        path, "{\\rtf1{\\*\\background{\\shp{\\*\\shpinst{\\sp{\\sn fillColor}{\\sv 2105376}}}}}"
+              "{\\colortbl;\\red255\\green255\\blue255;}\\cf1 Light on dark\\par}"));
 
     EulaPrompt prompt;
     QVERIFY(prompt.loadAgreement(path).ok);
@@ -130,21 +123,16 @@ void TestEulaPrompt::unreadableAgreement()
     QFETCH(QByteArray, content);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("License Agreement.rtf"));
-    if (!content.isEmpty()) {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
+    if (!content.isEmpty())
+        QVERIFY(zantest::writeBytes(path, content));
 
-    QStringList logged;
-    const LogSink previous = setLogSink([&](const QString &entry) { logged.append(entry); });
+    zantest::Capture capture;
     EulaPrompt prompt;
     const RtfResult result = prompt.loadAgreement(path);
-    setLogSink(previous);
 
     QVERIFY(!result.ok);
-    QCOMPARE(logged.size(), 1);
-    QVERIFY(logged.first().contains(path));
+    QCOMPARE(capture.log.size(), 1);
+    QVERIFY(capture.log.first().contains(path));
     QVERIFY(!prompt.acceptButton()->isEnabled());
     QVERIFY(prompt.loadErrorLabel()->isVisibleTo(&prompt));
     QCOMPARE(prompt.loadErrorLabel()->text(),
@@ -204,11 +192,11 @@ void TestEulaPrompt::answers()
 
 void TestEulaPrompt::enterDoesNotAcceptWhatCannotBeRead()
 {
-    QStringList logged;
-    const LogSink previous = setLogSink([&](const QString &entry) { logged.append(entry); });
     EulaPrompt prompt;
-    prompt.loadAgreement(QStringLiteral("/nonexistent/License Agreement.rtf"));
-    setLogSink(previous);
+    {
+        zantest::Capture quiet; // the refusal is logged, not shown here
+        prompt.loadAgreement(QStringLiteral("/nonexistent/License Agreement.rtf"));
+    }
 
     const int result = runPrompt(prompt, [](EulaPrompt &p) {
         // Disabled: clicking it does nothing, and Enter goes to Cancel.

@@ -2,17 +2,12 @@
 // The property list reader keeps each value's type.
 #include "InfoPlist.h"
 
+#include "TestSupport.h"
+
 #include <QTest>
 
 using namespace zan;
-
-namespace {
-QByteArray plist(const QByteArray &body)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n" + body +
-           "\n</plist>\n";
-}
-} // namespace
+using zantest::plistDocument;
 
 class TestInfoPlist : public QObject {
     Q_OBJECT
@@ -47,19 +42,19 @@ void TestInfoPlist::logConsole()
 {
     QFETCH(QByteArray, body);
     QFETCH(bool, on);
-    const PlistResult result = parsePropertyList(plist(body));
+    const PlistResult result = parsePropertyList(plistDocument(body));
     QVERIFY2(result.dict.has_value(), qPrintable(result.error));
     QCOMPARE(isBooleanTrue(result.dict->value(QStringLiteral("LogConsole"))), on);
 }
 
 void TestInfoPlist::nestedValues()
 {
-    const PlistResult result = parsePropertyList(
-        plist("<dict><key>CFBundleShortVersionString</key><string>1.2</string>"
-              "<key>CFBundleVersion</key><string>100</string>"
-              "<key>Build</key><integer>100</integer>"
-              "<key>Types</key><array><dict><key>Schemes</key><array><string>zan</string></array>"
-              "</dict></array></dict>"));
+    const PlistResult result = parsePropertyList(plistDocument(
+        "<dict><key>CFBundleShortVersionString</key><string>1.2</string>"
+        "<key>CFBundleVersion</key><string>100</string>"
+        "<key>Build</key><integer>100</integer>"
+        "<key>Types</key><array><dict><key>Schemes</key><array><string>zan</string></array>"
+        "</dict></array></dict>"));
     QVERIFY2(result.dict.has_value(), qPrintable(result.error));
     QCOMPARE(stringValue(*result.dict, QStringLiteral("CFBundleShortVersionString")),
              std::optional<QString>(QStringLiteral("1.2")));
@@ -76,10 +71,10 @@ void TestInfoPlist::refused_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("not xml") << QByteArray("LogConsole = true");
-    QTest::newRow("top-level array") << plist("<array/>");
-    QTest::newRow("value without key") << plist("<dict><true/></dict>");
-    QTest::newRow("key without value") << plist("<dict><key>a</key></dict>");
-    QTest::newRow("bad integer") << plist("<dict><key>a</key><integer>x</integer></dict>");
+    QTest::newRow("top-level array") << plistDocument("<array/>");
+    QTest::newRow("value without key") << plistDocument("<dict><true/></dict>");
+    QTest::newRow("key without value") << plistDocument("<dict><key>a</key></dict>");
+    QTest::newRow("bad integer") << plistDocument("<dict><key>a</key><integer>x</integer></dict>");
     QTest::newRow("unclosed") << QByteArray("<plist><dict><key>a</key><true/>");
 }
 

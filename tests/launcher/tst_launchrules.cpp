@@ -4,7 +4,6 @@
 #include "DisplayCheck.h"
 #include "LaunchRules.h"
 #include "LaunchToken.h"
-#include "WindowActivation.h"
 
 #include <QTest>
 
@@ -27,8 +26,6 @@ private Q_SLOTS:
     void display();
     void launchToken_data();
     void launchToken();
-    void startupRemoveMessage_data();
-    void startupRemoveMessage();
 };
 
 void TestLaunchRules::decideStart_data()
@@ -196,26 +193,6 @@ void TestLaunchRules::launchToken()
     QFETCH(QVariantMap, platformData);
     QFETCH(QString, token);
     QCOMPARE(zan::launchTokenFromPlatformData(platformData), token);
-}
-
-void TestLaunchRules::startupRemoveMessage_data()
-{
-    QTest::addColumn<QString>("id");
-    QTest::addColumn<QByteArray>("message");
-    QTest::newRow("GIO startup ID") << "gio-1234-host-xdg-open-0_TIME5678"
-                                    << QByteArray("remove: ID=gio-1234-host-xdg-open-0_TIME5678");
-    // A space would end the value and start a key of the sender's choosing.
-    QTest::newRow("space, quote, backslash")
-        << "a b\"c\\" << QByteArray("remove: ID=a\\ b\\\"c\\\\");
-    QTest::newRow("non-ASCII as UTF-8")
-        << QString::fromUtf8("zän") << QByteArray("remove: ID=z\xc3\xa4n");
-}
-
-void TestLaunchRules::startupRemoveMessage()
-{
-    QFETCH(QString, id);
-    QFETCH(QByteArray, message);
-    QCOMPARE(zan::startupRemoveMessage(id), message);
 }
 
 QTEST_GUILESS_MAIN(TestLaunchRules)

@@ -2,6 +2,8 @@
 // The RTF reader on what word processors write and on what no one should.
 #include "RtfReader.h"
 
+#include "TestSupport.h"
+
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QRandomGenerator>
@@ -40,7 +42,7 @@ QTextCharFormat formatOf(const QTextDocument &document, const QString &text)
 
 QString dataPath(const QString &name)
 {
-    return qEnvironmentVariable("ZAN_TEST_DATA") + QLatin1Char('/') + name;
+    return qEnvironmentVariable("ZAN_TEST_DATA") + QStringLiteral("/launcher/") + name;
 }
 
 } // namespace
@@ -598,10 +600,7 @@ void TestRtfReader::unreadableFile()
     QVERIFY(!result.ok);
 
     const QString big = dir.filePath(QStringLiteral("big.rtf"));
-    QFile file(big);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("{\\rtf1 " + QByteArray(2000, 'x') + "}");
-    file.close();
+    QVERIFY(zantest::writeBytes(big, "{\\rtf1 " + QByteArray(2000, 'x') + "}"));
     result = readRtfFile(big, document, 1000);
     QVERIFY(!result.ok);
     QVERIFY(readRtfFile(big, document).ok);

@@ -2,6 +2,8 @@
 // The version trail and the agreement check over successive launches.
 #include "VersionTrail.h"
 
+#include "TestSupport.h"
+
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -16,22 +18,10 @@ Q_DECLARE_METATYPE(std::optional<QString>)
 
 namespace {
 
-const QByteArray absent = "<no file>";
+using zantest::readBytes;
+using zantest::writeBytes;
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return absent;
-    return file.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
+const QByteArray absent = zantest::noFile;
 
 QByteArray trailIni(const QByteArray &versions, const QByteArray &builds,
                     const QByteArray &accepted)
@@ -136,7 +126,7 @@ void TestVersionTrail::readStored()
     QFETCH(bool, problem);
 
     if (ini != absent)
-        writeBytes(m_path, ini);
+        QVERIFY(writeBytes(m_path, ini));
     const auto settings = openSettings();
     const StoredTrail stored = readVersionTrail(*settings);
     QCOMPARE(stored.trail.has_value(), hasTrail);
@@ -177,7 +167,7 @@ void TestVersionTrail::storeAndRead()
     QCOMPARE(*stored.trail, trail);
     QCOMPARE(settings->value(QStringLiteral("other")).toString(), QStringLiteral("kept"));
     // The trail stays readable in the file, one line per list.
-    const QByteArray text = fileBytes(m_path);
+    const QByteArray text = readBytes(m_path);
     QVERIFY(text.contains("[kZanVersionTrail]\n"));
     QVERIFY(text.contains("\nkVersion="));
     QVERIFY(text.contains("\nkBuild="));
@@ -252,7 +242,7 @@ void TestVersionTrail::agreementCheck()
     QFETCH(QStringList, accepted);
 
     if (before != absent)
-        writeBytes(m_path, before);
+        QVERIFY(writeBytes(m_path, before));
 
     int asked = 0;
     if (prompts) {
@@ -264,7 +254,7 @@ void TestVersionTrail::agreementCheck()
         });
         QCOMPARE(check.outcome, EulaOutcome::Declined);
         QCOMPARE(asked, 1);
-        QCOMPARE(fileBytes(m_path), before);
+        QCOMPARE(readBytes(m_path), before);
     }
 
     const EulaCheck check = checkEula(*openSettings(), version, build, [&] {
@@ -278,7 +268,7 @@ void TestVersionTrail::agreementCheck()
 
     if (!prompts) {
         // Nothing is written when the agreement is on record.
-        QCOMPARE(fileBytes(m_path), before);
+        QCOMPARE(readBytes(m_path), before);
         return;
     }
     const StoredTrail stored = readVersionTrail(*openSettings());
@@ -337,7 +327,7 @@ void TestVersionTrail::onlyAcceptAccepts()
     const EulaCheck check = checkEula(*openSettings(), QStringLiteral("1.0.0"),
                                       QStringLiteral("100"), [&] { return answer; });
     QCOMPARE(check.outcome, accepted ? EulaOutcome::Accepted : EulaOutcome::Declined);
-    QCOMPARE(fileBytes(m_path) == absent, !accepted);
+    QCOMPARE(readBytes(m_path) == absent, !accepted);
 }
 
 void TestVersionTrail::missingVersionOrBuild()
@@ -351,7 +341,7 @@ void TestVersionTrail::missingVersionOrBuild()
     EulaCheck check = checkEula(*openSettings(), std::nullopt, QStringLiteral("100"), accept);
     QCOMPARE(check.outcome, EulaOutcome::Accepted);
     QVERIFY(!check.problems.isEmpty());
-    QCOMPARE(fileBytes(m_path), absent);
+    QCOMPARE(readBytes(m_path), absent);
     check = checkEula(*openSettings(), std::nullopt, QStringLiteral("100"), accept);
     QCOMPARE(asked, 2);
 
@@ -368,7 +358,7 @@ void TestVersionTrail::missingVersionOrBuild()
 void TestVersionTrail::unwritableSettings()
 {
     // A settings path under a regular file can never be written.
-    writeBytes(m_path, "not a folder");
+    QVERIFY(writeBytes(m_path, "not a folder"));
     QSettings settings(m_path + QStringLiteral("/trail.conf"), QSettings::IniFormat);
     const EulaCheck check = checkEula(settings, QStringLiteral("1.0.0"), QStringLiteral("100"),
                                       [] { return kEulaAccept; });
@@ -380,7 +370,7 @@ void TestVersionTrail::unwritableSettings()
 
 void TestVersionTrail::changedWhileAsking()
 {
-    writeBytes(m_path, trailIni("1.0.0", "100", "@Invalid()"));
+    QVERIFY(writeBytes(m_path, trailIni("1.0.0", "100", "@Invalid()")));
     // Another launcher accepts 1.1.0 while this one's prompt is open; what it
     // stored stays, and this acceptance is added after it.
     const EulaCheck check =
@@ -400,7 +390,7 @@ void TestVersionTrail::changedWhileAsking()
 
 void TestVersionTrail::unreadableLinesAreReported()
 {
-    writeBytes(m_path, QByteArray("\xff\xfe\0\x01garbage\x80\x81=\n[[", 16));
+    QVERIFY(writeBytes(m_path, QByteArray("\xff\xfe\0\x01garbage\x80\x81=\n[[", 16)));
     const EulaCheck check = checkEula(*openSettings(), QStringLiteral("1.0.0"),
                                       QStringLiteral("100"), [] { return kEulaAccept; });
     QCOMPARE(check.outcome, EulaOutcome::Accepted);

@@ -10,6 +10,7 @@
 //   apikey   choose the API key mode, fill the key and press OK
 //   dismiss  press the message box's button
 #include "AppDelegate.h"
+#include "ModalDriver.h"
 #include "ProcessArguments.h"
 #include "ProcessExit.h"
 #include "SystemLog.h"
@@ -21,7 +22,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -81,17 +81,8 @@ int main(int argc, char **argv)
 
     // Answers the dialog once it is up; a dialog that never appears, or
     // stays after the answer, ends the run with 70 after a minute.
-    QTimer poll;
-    bool answered = false;
-    QObject::connect(&poll, &QTimer::timeout, &app, [&] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible() || answered)
-            return;
-        answered = true;
-        answer(how, modal);
-    });
-    poll.start(50);
-    QTimer::singleShot(60000, &app, [] {
+    zantest::ModalDriver driver([&how](QWidget *modal) { answer(how, modal); });
+    driver.setOnTimeout([] {
         std::fprintf(stderr, "memory driver: the dialog did not end\n");
         zan::exitProcess(70);
     });
