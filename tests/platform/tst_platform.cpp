@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: MIT
+// The layer both programs share: how a file is read whole and replaced, and
+// the message that ends a startup sequence.
+#include "Files.h"
+#include "TestSupport.h"
+#include "WindowActivation.h"
+
+#include <QDir>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace {
+// The names in a folder, as bytes, hidden ones included.
+QByteArrayList entries(const QByteArray &folder)
+{
+    QByteArrayList names;
+    if (DIR *dir = ::opendir(folder.constData())) {
+        while (const dirent *entry = ::readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            if (name != "." && name != "..")
+                names.append(name);
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+QByteArray contentAt(const QByteArray &path)
+{
+    const zan::ReadResult file = zan::readWholeFile(path);
+    return file.data.value_or(QByteArray("<unreadable>"));
+}
+
+} // namespace
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void readWhole_data();
+    void readWhole();
+    void fileReplaced_data();
+    void fileReplaced();
+    void startupRemoveMessage_data();
+    void startupRemoveMessage();
+};
+
+// What a whole-file read takes and what it refuses, the size limit to the
+// byte; anything but a regular file is refused without blocking.
+void TestPlatform::readWhole_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<qint64>("maxBytes");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("reason"); // a part of the error
+    QTest::newRow("exactly the limit: read whole") << "5 bytes" << qint64(5) << true << "";
+    QTest::newRow("one byte over the limit: refused")
+        << "6 bytes" << qint64(5) << false << "file too large";
+    QTest::newRow("empty file") << "0 bytes" << qint64(5) << true << "";
+    QTest::newRow("a FIFO without a writer")
+        << "fifo" << qint64(5) << false << "not a regular file";
+    QTest::newRow("a folder") << "folder" << qint64(5) << false << "is a folder";
+    QTest::newRow("missing") << "missing" << qint64(5) << false << "No such file";
+}
+
+void TestPlatform::readWhole()
+{
+    QFETCH(QString, what);
+    QFETCH(qint64, maxBytes);
+    QFETCH(bool, ok);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QByteArray path = zantest::native(dir.filePath(QStringLiteral("file")));
+    const QByteArray content = QByteArray("123456").left(what.section(' ', 0, 0).toInt());
+    if (what.endsWith("bytes"))
+        QVERIFY(zantest::writeBytes(dir.filePath(QStringLiteral("file")), content));
+    else if (what == "fifo")
+        QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+    else if (what == "folder")
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("file")));
+    const zan::ReadResult file = zan::readWholeFile(path, maxBytes);
+    QCOMPARE(file.data.has_value(), ok);
+    if (ok) {
+        QCOMPARE(*file.data, content);
+        return;
+    }
+    QVERIFY2(file.error.contains(zan::displayPath(path)) && file.error.contains(reason),
+             qPrintable(file.error));
+}
+
+// A file is replaced as mv does it: the new content in a file of its own in
+// the same folder, renamed over the old one. So the file itself need not be
+// writable, as zanlauncher's files for an ordinary user often are not; the
+// mode stays what it was; a link leads to the file replaced; a name that is
+// not UTF-8 is that name.
+void TestPlatform::fileReplaced_data()
+{
+    QTest::addColumn<QString>("before"); // what the name is before the write
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<int>("mode"); // of the file written
+    QTest::newRow("a read-only list (0444) keeps its mode") << "file 0444" << true << 0444;
+    QTest::newRow("an owner-only list (0600) keeps its mode") << "file 0600" << true << 0600;
+    QTest::newRow("a new file: 0666 less the umask") << "nothing" << true << 0640;
+    QTest::newRow("a symbolic link: the file it names is replaced") << "link" << true << 0444;
+    QTest::newRow("a dangling link: the file it names is made") << "dangling" << true << 0640;
+    QTest::newRow("a loop of links: refused") << "loop" << false << 0;
+    QTest::newRow("a folder: refused") << "folder" << false << 0;
+    QTest::newRow("a name in Latin-1: exactly those bytes") << "latin1" << true << 0640;
+    // The disk (here the file size limit) takes fewer bytes than written:
+    // nothing is committed, the old file stays whole.
+    QTest::newRow("a write cut short: refused") << "file 0644 cut" << false << 0;
+}
+
+void TestPlatform::fileReplaced()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, ok);
+    QFETCH(int, mode);
+    QTemporaryDir dir;
+    const QByteArray folder = zantest::native(dir.path());
+    QByteArray path = folder + "/list.json";
+    QByteArray file = path; // what holds the content after the write
+    if (before.startsWith("file")) {
+        QVERIFY(zantest::writeBytes(dir.filePath("list.json"), "old"));
+        QCOMPARE(::chmod(path.constData(), mode_t(before.mid(5).toInt(nullptr, 8))), 0);
+    } else if (before == "link") {
+        file = folder + "/target.json";
+        QVERIFY(zantest::writeBytes(dir.filePath("target.json"), "old"));
+        QCOMPARE(::chmod(file.constData(), 0444), 0);
+        QCOMPARE(::symlink("target.json", path.constData()), 0);
+    } else if (before == "dangling") {
+        file = folder + "/made.json";
+        QCOMPARE(::symlink("made.json", path.constData()), 0);
+    } else if (before == "loop") {
+        QCOMPARE(::symlink("list.json", path.constData()), 0);
+    } else if (before == "folder") {
+        QVERIFY(QDir(dir.path()).mkdir("list.json"));
+    } else if (before == "latin1") {
+        path = file = folder + "/caf\xe9";
+    }
+    // QTemporaryDir finds a name that is not UTF-8 by its decoded form, which
+    // names nothing; this one goes by its bytes.
+    const auto removeLatin1 =
+        qScopeGuard([&] { ::unlink(QByteArray(folder + "/caf\xe9").constData()); });
+    const QByteArrayList namesBefore = entries(folder);
+
+    const mode_t previousMask = ::umask(027);
+    zan::WriteResult written;
+    {
+        const zantest::FileSizeLimit limit(before.endsWith("cut") ? 2 : RLIM_INFINITY);
+        written = zan::writeFileAtomically(path, "new");
+    }
+    ::umask(previousMask);
+    QCOMPARE(written.ok, ok);
+    if (!ok) {
+        QVERIFY2(written.error.contains(zan::displayPath(path)), qPrintable(written.error));
+        QCOMPARE(entries(folder), namesBefore);
+        if (before.startsWith("file"))
+            QCOMPARE(contentAt(path), QByteArray("old"));
+        return;
+    }
+    QVERIFY2(written.error.isEmpty(), qPrintable(written.error));
+    QCOMPARE(contentAt(file), QByteArray("new"));
+    QCOMPARE(zantest::permissionBits(file), mode_t(mode));
+    struct stat link {};
+    QCOMPARE(::lstat(path.constData(), &link), 0);
+    QCOMPARE(S_ISLNK(link.st_mode), before == "link" || before == "dangling");
+    // The one name written, and no temporary file left beside it.
+    QByteArrayList expected = namesBefore;
+    if (!expected.contains(file.mid(folder.size() + 1)))
+        expected.append(file.mid(folder.size() + 1));
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(entries(folder), expected);
+}
+
+void TestPlatform::startupRemoveMessage_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QByteArray>("message");
+    QTest::newRow("GIO startup ID") << "gio-1234-host-xdg-open-0_TIME5678"
+                                    << QByteArray("remove: ID=gio-1234-host-xdg-open-0_TIME5678");
+    // A space would end the value and start a key of the sender's choosing.
+    QTest::newRow("space, quote, backslash")
+        << "a b\"c\\" << QByteArray("remove: ID=a\\ b\\\"c\\\\");
+    QTest::newRow("non-ASCII as UTF-8")
+        << QString::fromUtf8("zän") << QByteArray("remove: ID=z\xc3\xa4n");
+}
+
+void TestPlatform::startupRemoveMessage()
+{
+    QFETCH(QString, id);
+    QFETCH(QByteArray, message);
+    QCOMPARE(zan::startupRemoveMessage(id), message);
+}
+
+QTEST_GUILESS_MAIN(TestPlatform)
+#include "tst_platform.moc"
