@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Start-up decision, log rendering of arguments, the launch URL check, whether
-// a display can be opened and the desktop's launch token.
-#include "DisplayCheck.h"
+// Start-up decision, log rendering of arguments, the launch URL check and the
+// desktop's launch token.
 #include "LaunchRules.h"
 #include "LaunchToken.h"
 
@@ -21,9 +20,6 @@ private Q_SLOTS:
     void argumentSummary();
     void launchUrl_data();
     void launchUrl();
-    void init();
-    void display_data();
-    void display();
     void launchToken_data();
     void launchToken();
 };
@@ -126,43 +122,6 @@ void TestLaunchRules::launchUrl()
     QFETCH(QString, url);
     QFETCH(bool, taken);
     QCOMPARE(zan::launchUrlProblem(url).isEmpty(), taken);
-}
-
-// The display variables are set per row; none is left from the test's own
-// environment.
-void TestLaunchRules::init()
-{
-    for (const char *name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DISPLAY"})
-        qunsetenv(name);
-}
-
-void TestLaunchRules::display_data()
-{
-    QTest::addColumn<QStringList>("environment"); // NAME=value; the others unset
-    QTest::addColumn<QStringList>("platforms");
-    QTest::addColumn<QString>("problem"); // a part of it; empty: a display opens
-    QTest::newRow("ssh without forwarding")
-        << QStringList{} << QStringList{"xcb"} << "xcb: no X display, DISPLAY not set";
-    QTest::newRow("Wayland session without its compositor")
-        << QStringList{"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=/nonexistent/wayland-9",
-                       "DISPLAY=:4711"}
-        << QStringList{"wayland", "xcb"} << "; xcb: no X display, DISPLAY=:4711";
-    QTest::newRow("a list, options left off, the second drawing offscreen")
-        << QStringList{"QT_QPA_PLATFORM=xcb:nodpi;offscreen"} << QStringList{"xcb", "offscreen"}
-        << "";
-}
-
-void TestLaunchRules::display()
-{
-    QFETCH(QStringList, environment);
-    QFETCH(QStringList, platforms);
-    QFETCH(QString, problem);
-    for (const QString &variable : environment)
-        qputenv(qPrintable(variable.section(QLatin1Char('='), 0, 0)),
-                variable.section(QLatin1Char('='), 1).toUtf8());
-    QCOMPARE(zan::displayPlatforms({QStringLiteral("/b/zan-client-launcher")}), platforms);
-    const QString found = zan::displayProblem(platforms);
-    QVERIFY2(problem.isEmpty() ? found.isEmpty() : found.contains(problem), qPrintable(found));
 }
 
 void TestLaunchRules::launchToken_data()

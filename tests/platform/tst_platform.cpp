@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The layer both programs share: how a file is read whole and replaced, and
-// the message that ends a startup sequence.
+// The layer both programs share: how a file is read whole and replaced, the
+// message that ends a startup sequence and whether a display can be opened.
+#include "DisplayCheck.h"
 #include "Files.h"
 #include "TestSupport.h"
 #include "WindowActivation.h"
@@ -48,6 +49,8 @@ private Q_SLOTS:
     void fileReplaced();
     void startupRemoveMessage_data();
     void startupRemoveMessage();
+    void display_data();
+    void display();
 };
 
 // What a whole-file read takes and what it refuses, the size limit to the
@@ -198,6 +201,39 @@ void TestPlatform::startupRemoveMessage()
     QFETCH(QString, id);
     QFETCH(QByteArray, message);
     QCOMPARE(zan::startupRemoveMessage(id), message);
+}
+
+void TestPlatform::display_data()
+{
+    QTest::addColumn<QStringList>("environment"); // NAME=value; the others unset
+    QTest::addColumn<QStringList>("platforms");
+    QTest::addColumn<QString>("problem"); // a part of it; empty: a display opens
+    QTest::newRow("ssh without forwarding")
+        << QStringList{} << QStringList{"xcb"} << "xcb: no X display, DISPLAY not set";
+    QTest::newRow("Wayland session without its compositor")
+        << QStringList{"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=/nonexistent/wayland-9",
+                       "DISPLAY=:4711"}
+        << QStringList{"wayland", "xcb"} << "; xcb: no X display, DISPLAY=:4711";
+    QTest::newRow("a list, options left off, the second drawing offscreen")
+        << QStringList{"QT_QPA_PLATFORM=xcb:nodpi;offscreen"} << QStringList{"xcb", "offscreen"}
+        << "";
+}
+
+void TestPlatform::display()
+{
+    QFETCH(QStringList, environment);
+    QFETCH(QStringList, platforms);
+    QFETCH(QString, problem);
+    // The display variables are set per row; none is left from the test's own
+    // environment.
+    for (const char *name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DISPLAY"})
+        qunsetenv(name);
+    for (const QString &variable : environment)
+        qputenv(qPrintable(variable.section(QLatin1Char('='), 0, 0)),
+                variable.section(QLatin1Char('='), 1).toUtf8());
+    QCOMPARE(zan::displayPlatforms({QStringLiteral("/b/zan-client-launcher")}), platforms);
+    const QString found = zan::displayProblem(platforms);
+    QVERIFY2(problem.isEmpty() ? found.isEmpty() : found.contains(problem), qPrintable(found));
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)
