@@ -212,12 +212,17 @@ void AppDelegate::desktopOpen(const QStringList &arguments, const QStringList &u
             this, [this, token] { activate(token); }, Qt::QueuedConnection);
         return;
     }
-    QString firstToken = token;
+    postURLEvents(urls, token);
+}
+
+void AppDelegate::postURLEvents(const QStringList &urls, QString launchToken)
+{
     for (const QString &url : urls) {
         QMetaObject::invokeMethod(
-            this, [this, url, firstToken] { handleURLEvent(url, firstToken); },
+            this, [this, url, launchToken] { handleURLEvent(url, launchToken); },
             Qt::QueuedConnection);
-        firstToken.clear();
+        // A token is used once.
+        launchToken.clear();
     }
 }
 
@@ -311,11 +316,7 @@ void AppDelegate::handleURLEvent(const std::optional<QString> &url, const QStrin
 
 void AppDelegate::launchConsoleLauncher(const QStringList &parameters)
 {
-    QByteArrayList bytes;
-    bytes.reserve(parameters.size());
-    for (const QString &parameter : parameters)
-        bytes.append(parameter.toUtf8());
-    launchConsoleLauncher(bytes);
+    launchConsoleLauncher(argumentsAsBytes(parameters));
 }
 
 void AppDelegate::launchConsoleLauncher(const QByteArrayList &parameters)
@@ -323,11 +324,7 @@ void AppDelegate::launchConsoleLauncher(const QByteArrayList &parameters)
     const QString directory = bundlePath() + QStringLiteral("/Contents/Applications");
     const QString program = directory + QStringLiteral("/zanlauncher");
     log(QStringLiteral("Launcher console: %1\n").arg(program));
-    QStringList shown;
-    shown.reserve(parameters.size());
-    for (const QByteArray &parameter : parameters)
-        shown.append(QString::fromUtf8(parameter));
-    log(QStringLiteral("path params: %1\n").arg(argumentSummary(shown)));
+    log(QStringLiteral("path params: %1\n").arg(argumentSummary(argumentsAsText(parameters))));
 
     m_consoleRunning = true;
     const RunOutcome outcome = m_processRunner(program, parameters, directory);

@@ -58,6 +58,8 @@ public:
     // window shown for the event, else to the console launcher started for
     // it; one that neither takes is given back when the event is done.
     void handleURLEvent(const std::optional<QString> &url, const QString &launchToken = QString());
+    // Queues one get-URL event per URL, the launch token with the first.
+    void postURLEvents(const QStringList &urls, QString launchToken);
 
     // Runs the console launcher with the launch parameters, byte for byte,
     // and ends the process with its status. The event loop keeps running

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ConsoleRunner.h"
 
+#include "ProcessArguments.h"
 #include "SystemLog.h"
 
 #include <QFile>
@@ -119,11 +120,7 @@ void ConsoleRunner::addEnvironment(const QByteArray &name, const QByteArray &val
 std::optional<RunOutcome> ConsoleRunner::start(const QString &program, const QStringList &arguments,
                                                const QString &workingDirectory)
 {
-    QByteArrayList bytes;
-    bytes.reserve(arguments.size());
-    for (const QString &argument : arguments)
-        bytes.append(argument.toUtf8());
-    return start(program, bytes, workingDirectory);
+    return start(program, argumentsAsBytes(arguments), workingDirectory);
 }
 
 std::optional<RunOutcome> ConsoleRunner::start(const QString &program,

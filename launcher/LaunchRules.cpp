@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "LaunchRules.h"
 
-#include "LaunchToken.h"
-
 namespace zan {
 namespace {
 bool isControl(QChar c)
@@ -95,35 +93,6 @@ QString launchUrlProblem(const QString &url)
             return QStringLiteral("holds a control character");
     }
     return {};
-}
-
-namespace {
-const QString activationTokenKey = QStringLiteral("activation-token");
-const QString startupIdKey = QStringLiteral("desktop-startup-id");
-
-QString tokenAt(const QVariantMap &platformData, const QString &key)
-{
-    const QVariant value = platformData.value(key);
-    // A string, as GLib sends it; bytes or numbers under these names are no
-    // token.
-    if (value.metaType().id() != QMetaType::QString)
-        return {};
-    const QString token = value.toString();
-    return isUsableLaunchToken(token) ? token : QString();
-}
-} // namespace
-
-QString launchTokenFromPlatformData(const QVariantMap &platformData)
-{
-    const QString token = tokenAt(platformData, activationTokenKey);
-    return token.isEmpty() ? tokenAt(platformData, startupIdKey) : token;
-}
-
-QVariantMap platformDataForLaunchToken(const QString &token)
-{
-    if (token.isEmpty())
-        return {};
-    return {{activationTokenKey, token}, {startupIdKey, token}};
 }
 
 } // namespace zan

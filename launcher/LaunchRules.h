@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <QVariantMap>
 
 namespace zan {
 
@@ -48,15 +47,5 @@ QString argumentSummary(const QStringList &arguments);
 // texts of the zan: scheme (compared without regard to case) that hold no
 // control characters nor line or paragraph separators.
 QString launchUrlProblem(const QString &url);
-
-// The launch token in the platform data of an org.freedesktop.Application
-// call: "activation-token" (a Wayland compositor's token), else
-// "desktop-startup-id" (an X11 startup ID; GLib before 2.76 puts the Wayland
-// token there too). Empty when there is no usable one.
-QString launchTokenFromPlatformData(const QVariantMap &platformData);
-
-// Platform data that hands a launch token on, under both names, as newer
-// GLib sends it; empty without a token.
-QVariantMap platformDataForLaunchToken(const QString &token);
 
 } // namespace zan

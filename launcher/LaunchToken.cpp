@@ -9,6 +9,9 @@ constexpr qsizetype maximumTokenLength = 1024;
 
 const char activationTokenVariable[] = "XDG_ACTIVATION_TOKEN";
 const char startupIdVariable[] = "DESKTOP_STARTUP_ID";
+// Where org.freedesktop.Application calls carry the token.
+const QString activationTokenKey = QStringLiteral("activation-token");
+const QString startupIdKey = QStringLiteral("desktop-startup-id");
 
 QString &savedToken()
 {
@@ -53,6 +56,32 @@ QByteArray launchTokenVariable(QStringView platformName)
 {
     return platformName == QLatin1String("xcb") ? QByteArray(startupIdVariable)
                                                 : QByteArray(activationTokenVariable);
+}
+
+namespace {
+QString tokenAt(const QVariantMap &platformData, const QString &key)
+{
+    const QVariant value = platformData.value(key);
+    // A string, as GLib sends it; bytes or numbers under these names are no
+    // token.
+    if (value.metaType().id() != QMetaType::QString)
+        return {};
+    const QString token = value.toString();
+    return isUsableLaunchToken(token) ? token : QString();
+}
+} // namespace
+
+QString launchTokenFromPlatformData(const QVariantMap &platformData)
+{
+    const QString token = tokenAt(platformData, activationTokenKey);
+    return token.isEmpty() ? tokenAt(platformData, startupIdKey) : token;
+}
+
+QVariantMap platformDataForLaunchToken(const QString &token)
+{
+    if (token.isEmpty())
+        return {};
+    return {{activationTokenKey, token}, {startupIdKey, token}};
 }
 
 } // namespace zan

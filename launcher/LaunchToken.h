@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
+#include <QVariantMap>
 
 namespace zan {
 
@@ -35,5 +36,15 @@ QString savedLaunchToken();
 // platformName): DESKTOP_STARTUP_ID on X11 ("xcb"), XDG_ACTIVATION_TOKEN
 // everywhere else.
 QByteArray launchTokenVariable(QStringView platformName);
+
+// The launch token in the platform data of an org.freedesktop.Application
+// call: "activation-token" (a Wayland compositor's token), else
+// "desktop-startup-id" (an X11 startup ID; GLib before 2.76 puts the Wayland
+// token there too). Empty when there is no usable one.
+QString launchTokenFromPlatformData(const QVariantMap &platformData);
+
+// Platform data that hands a launch token on, under both names, as newer
+// GLib sends it; empty without a token.
+QVariantMap platformDataForLaunchToken(const QString &token);
 
 } // namespace zan

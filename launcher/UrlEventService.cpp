@@ -3,6 +3,7 @@
 
 #include "AppDelegate.h"
 #include "LaunchRules.h"
+#include "LaunchToken.h"
 #include "SystemLog.h"
 
 #include <QMetaObject>
@@ -43,7 +44,7 @@ void UrlEventService::Activate(const QVariantMap &platformData)
 void UrlEventService::Open(const QStringList &uris, const QVariantMap &platformData)
 {
     AppDelegate *delegate = m_delegate;
-    QString token = launchTokenFromPlatformData(platformData);
+    const QString token = launchTokenFromPlatformData(platformData);
     // An Open without any URL is an event without a direct object.
     if (uris.isEmpty()) {
         QMetaObject::invokeMethod(
@@ -51,12 +52,7 @@ void UrlEventService::Open(const QStringList &uris, const QVariantMap &platformD
             Qt::QueuedConnection);
         return;
     }
-    for (const QString &uri : uris) {
-        QMetaObject::invokeMethod(
-            delegate, [delegate, uri, token] { delegate->handleURLEvent(uri, token); },
-            Qt::QueuedConnection);
-        token.clear();
-    }
+    delegate->postURLEvents(uris, token);
 }
 
 void UrlEventService::ActivateAction(const QString &actionName, const QVariantList &,

@@ -26,20 +26,30 @@ QByteArrayList rawProcessArguments()
 
 QStringList processArguments()
 {
-    QStringList arguments;
-    arguments.reserve(savedArguments().size());
-    for (const QByteArray &argument : std::as_const(savedArguments()))
-        arguments.append(QString::fromUtf8(argument));
-    return arguments;
+    return argumentsAsText(savedArguments());
+}
+
+QStringList argumentsAsText(const QByteArrayList &arguments)
+{
+    QStringList text;
+    text.reserve(arguments.size());
+    for (const QByteArray &argument : arguments)
+        text.append(QString::fromUtf8(argument));
+    return text;
+}
+
+QByteArrayList argumentsAsBytes(const QStringList &arguments)
+{
+    QByteArrayList bytes;
+    bytes.reserve(arguments.size());
+    for (const QString &argument : arguments)
+        bytes.append(argument.toUtf8());
+    return bytes;
 }
 
 void setProcessArguments(const QStringList &arguments)
 {
-    QByteArrayList raw;
-    raw.reserve(arguments.size());
-    for (const QString &argument : arguments)
-        raw.append(argument.toUtf8());
-    savedArguments() = raw;
+    savedArguments() = argumentsAsBytes(arguments);
 }
 
 void setRawProcessArguments(const QByteArrayList &arguments)

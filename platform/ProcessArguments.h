@@ -20,6 +20,11 @@ QByteArrayList rawProcessArguments();
 // options and for display, never for naming a file.
 QStringList processArguments();
 
+// An argument list as text, each decoded as UTF-8 (bad bytes become
+// U+FFFD), and text arguments as the UTF-8 bytes a program receives.
+QStringList argumentsAsText(const QByteArrayList &arguments);
+QByteArrayList argumentsAsBytes(const QStringList &arguments);
+
 // Replace the saved arguments; for tests. The text form is encoded as UTF-8.
 void setProcessArguments(const QStringList &arguments);
 void setRawProcessArguments(const QByteArrayList &arguments);

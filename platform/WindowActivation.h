@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Bringing a window to the front for the user, at the moment the display
 // system listens: once the window has been exposed.
+//
+// Qt uses only the launch token it finds in the environment when it starts,
+// and offers no call for one that arrives later with a D-Bus event; the
+// launcher gets its tokens that way, so they are handed over here.
 #pragma once
 
 #include <QByteArray>
