@@ -188,7 +188,9 @@ bool followLinks(const QByteArray &path, QByteArray *target, int *error)
 
 // Creates a file of our own beside target, named after it with a random
 // ending, so that no other file is ever opened or truncated. -1 with errno
-// set when the folder takes no new file.
+// set when the folder takes no new file. (mkstemp would create it 0600: a
+// new file without a mode of its own must get what the umask gives, and only
+// the kernel applies the umask without changing it for the whole process.)
 int createTemporaryFile(const QByteArray &target, mode_t mode, QByteArray *name)
 {
     QByteArray base = target.mid(target.lastIndexOf('/') + 1);
