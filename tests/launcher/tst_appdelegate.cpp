@@ -332,7 +332,7 @@ void TestAppDelegate::laterEventsDropped()
     });
     m_delegate->setProcessRunner(
         [&](const QString &, const QByteArrayList &arguments, const QString &) {
-            m_console.runs.append({QString(), zantest::decoded(arguments), QString()});
+            m_console.runs.append({QString(), zan::argumentsAsText(arguments), QString()});
             if (!duringAgreement)
                 moreEvents();
             return RunOutcome{};

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "AppDelegate.h"
+#include "ProcessArguments.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -12,15 +13,6 @@
 #include <QTemporaryDir>
 
 namespace zantest {
-
-// Launch parameters as the launcher passes them on (bytes), read as text.
-inline QStringList decoded(const QByteArrayList &arguments)
-{
-    QStringList texts;
-    for (const QByteArray &argument : arguments)
-        texts.append(QString::fromUtf8(argument));
-    return texts;
-}
 
 // A bundle in a folder of its own whose path holds spaces, as an installation
 // may: Contents/Applications and Contents/Resources, no Info.plist until one
@@ -94,7 +86,7 @@ public:
     {
         return [this, status](const QString &program, const QByteArrayList &arguments,
                               const QString &folder) {
-            runs.append({program, decoded(arguments), folder});
+            runs.append({program, zan::argumentsAsText(arguments), folder});
             zan::RunOutcome outcome;
             outcome.status = status;
             return outcome;
