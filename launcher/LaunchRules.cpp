@@ -55,7 +55,7 @@ QString quoteForLog(const QString &text)
         } else if (c == QLatin1Char('\r')) {
             quoted.append(QLatin1String("\\r"));
         } else if (isControl(c)) {
-            quoted.append(QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0')));
+            quoted.append(QStringLiteral("\\u%1").arg(uint(c.unicode()), 4, 16, QLatin1Char('0')));
         } else {
             quoted.append(c);
         }

@@ -49,7 +49,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
 # default-application list. On a Wayland desktop the programs run through
 # Xwayland without Qt's Wayland plugin, where the compositor may keep their
 # windows behind the browser's.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland, fonts-liberation")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "desktop-file-utils")
 set(CPACK_THREADS 2)
 include(CPack)

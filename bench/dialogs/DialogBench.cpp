@@ -30,6 +30,15 @@ struct Sample {
 
 using zantest::monotonicNs;
 
+bool writeWhole(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size())
+        return true;
+    std::fprintf(stderr, "Cannot write %s\n", qPrintable(path));
+    return false;
+}
+
 // Runs the probe once; unset when it did not report a shown dialog.
 std::optional<Sample> runOnce(const QString &probe, const QStringList &arguments)
 {
@@ -151,11 +160,8 @@ int main(int argc, char **argv)
         quick ? std::vector<std::pair<int, int>>{{10, 3}, {10000, 3}}
               : std::vector<std::pair<int, int>>{{10, 9}, {10000, 5}, {100000, 5}, {1000000, 3}};
     for (const auto &[records, runs] : sizes) {
-        {
-            QFile file(master);
-            file.open(QIODevice::WriteOnly);
-            file.write(nodeList(records));
-        }
+        if (!writeWhole(master, nodeList(records)))
+            return 1;
         // Select would consume the list; the probe ends before any choice,
         // but copy it afresh anyway so every run reads the same bytes.
         const auto prepare = [&] {
@@ -174,14 +180,8 @@ int main(int argc, char **argv)
     // The sign-in dialogs and the message box.
     const QString credential = dir.filePath(QStringLiteral("credential"));
     const QString message = dir.filePath(QStringLiteral("message"));
-    {
-        QFile file(credential);
-        file.open(QIODevice::WriteOnly);
-        file.write("alice:");
-        QFile text(message);
-        text.open(QIODevice::WriteOnly);
-        text.write("The session is ready.");
-    }
+    if (!writeWhole(credential, "alice:") || !writeWhole(message, "The session is ready."))
+        return 1;
     const std::vector<std::pair<const char *, QStringList>> others = {
         {"server sign-in", {QStringLiteral("-Auth"), credential}},
         {"proxy sign-in", {QStringLiteral("-ProxyAuth"), credential}},

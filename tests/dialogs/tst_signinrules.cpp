@@ -14,6 +14,7 @@
 using zan::AuthMode;
 using zan::CredentialKind;
 using zan::MissingEntry;
+using namespace Qt::StringLiterals;
 using OptionalText = std::optional<QString>;
 using OptionalMode = std::optional<zan::AuthMode>;
 
@@ -127,7 +128,7 @@ void TestSignInRules::trimmedEntry_data()
                             << "alice";
     QTest::newRow("tabs") << "\talice\t"
                           << "alice";
-    QTest::newRow("no-break and ideographic spaces") << u"\u00a0alice\u3000"_qs << "alice";
+    QTest::newRow("no-break and ideographic spaces") << u"\u00a0alice\u3000"_s << "alice";
     QTest::newRow("inner spaces stay") << " al ice "
                                        << "al ice";
     QTest::newRow("line breaks stay") << "alice\n"

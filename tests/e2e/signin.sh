@@ -18,7 +18,7 @@ zan_dialogs_setup "$1"
 # that Qt exports its accessible objects and events, and a listener for every
 # text change, one line each: event, role of the source, the text it carries.
 gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
-    --method org.freedesktop.DBus.Properties.Set org.a11y.Status ScreenReaderEnabled '<true>' \
+    --method org.freedesktop.DBus.Properties.Set org.a11y.Status IsEnabled '<true>' \
     >/dev/null || fail "the accessibility bus did not start"
 /usr/bin/python3 -u - >"$work/events" 2>"$work/listener.log" <<'PY' &
 import signal

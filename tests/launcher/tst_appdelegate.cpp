@@ -48,7 +48,8 @@ void closeMainWindow(MainWindow *window, const QString &how)
         QTest::keyClick(window, Qt::Key_Escape);
     else if (how == QLatin1String("quit shortcut")) {
         // Shortcuts reach the active window only, which offscreen needs told.
-        QApplication::setActiveWindow(window);
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
         QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
     } else
         window->close();
@@ -519,7 +520,7 @@ void TestAppDelegate::refusedUrlWithWindowShown()
 void TestAppDelegate::openUrlWithoutSessionBus()
 {
     qputenv("DBUS_SESSION_BUS_ADDRESS",
-            "unix:path=" + QFile::encodeName(m_bundle->beside(QStringLiteral("no-bus"))));
+            QByteArray("unix:path=" + QFile::encodeName(m_bundle->beside(QStringLiteral("no-bus")))));
     m_delegate->setUseSessionBus(true);
     useFakeRunner();
     setProcessArguments({program, QStringLiteral("--open-url"), QStringLiteral("zan://h/x")});
