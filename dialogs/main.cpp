@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // ZANSelectNode: one run, one modal dialog, an answer in a file and a status.
 #include "AppDelegate.h"
-#include "DisplayCheck.h"
+#include "GuiStartup.h"
 #include "InfoOptions.h"
 #include "ProcessArguments.h"
 #include "ProcessExit.h"
@@ -20,24 +20,14 @@ int main(int argc, char **argv)
         return *status;
     zan::openSystemLog("ZANSelectNode");
 
-    // Qt sees only the program name: options such as -style or -reverse are
-    // zanlauncher's values here, never Qt's.
-    char fallbackName[] = "ZANSelectNode";
-    int qtArgc = 1;
-    char *qtArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackName, nullptr};
     // zanlauncher is a console program and may run where no window can be
-    // shown (a terminal over ssh); QApplication would then abort before a
-    // word is logged. Nothing is chosen and the exchange file stays as it is.
-    zan::DisplayConnection display(zan::displayPlatforms({QString::fromLocal8Bit(qtArgv[0])}));
-    if (!display.problem().isEmpty()) {
-        zan::logEntry(QStringLiteral("No display could be opened (%1); no dialog was shown.")
-                          .arg(display.problem()));
-        zan::exitProcess(255);
-        return 255;
-    }
-    QApplication app(qtArgc, qtArgv);
-    // Qt holds its own connection now.
-    display.close();
+    // shown (a terminal over ssh): nothing is chosen then, and the exchange
+    // file stays as it is. Qt sees only the program name: options such as
+    // -style or -reverse are zanlauncher's values here, never Qt's.
+    zan::GuiStartup startup(argc > 0 ? argv[0] : nullptr, QStringLiteral("no dialog was shown."),
+                            255);
+    QApplication app(startup.argc(), startup.argv());
+    startup.started();
     // QApplication has set the C library's locale from the environment. Its
     // numeric part would change how the C library reads and prints numbers
     // (cJSON's among them: JSON's decimal point is always "."); Qt's own

@@ -2,7 +2,7 @@
 // Entry of the launcher application.
 #include "AppDelegate.h"
 #include "ConsoleRunner.h"
-#include "DisplayCheck.h"
+#include "GuiStartup.h"
 #include "LaunchToken.h"
 #include "ProcessArguments.h"
 #include "ProcessExit.h"
@@ -21,18 +21,11 @@ int main(int argc, char **argv)
     zan::saveLaunchToken(zan::takeLaunchTokenFromEnvironment());
     zan::openSystemLog("zan-client-launcher");
     // Every start path may show a window (the agreement, the main window, an
-    // alert) and the console launcher's dialogs need the display as well;
-    // without one QApplication would abort before a word is logged.
-    zan::DisplayConnection display(zan::displayPlatforms(zan::processArguments()));
-    if (!display.problem().isEmpty()) {
-        zan::logEntry(QStringLiteral("No display could be opened (%1); nothing was started.")
-                          .arg(display.problem()));
-        zan::exitProcess(1);
-        return 1;
-    }
-    QApplication app(argc, argv);
-    // Qt holds its own connection now.
-    display.close();
+    // alert) and the console launcher's dialogs need the display as well.
+    zan::GuiStartup startup(argc > 0 ? argv[0] : nullptr, QStringLiteral("nothing was started."),
+                            1);
+    QApplication app(startup.argc(), startup.argv());
+    startup.started();
     QApplication::setApplicationName(QStringLiteral("zan-client-launcher"));
     QApplication::setDesktopFileName(QStringLiteral(ZAN_APP_ID));
     // Windows come and go (alerts, the main window); the process ends only

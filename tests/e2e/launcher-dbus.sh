@@ -53,19 +53,21 @@ echo "PASS: two Open calls, one console launcher start"
 
 # Command-line launches. A parent that ignores SIGCHLD (the setting survives
 # exec): the console launcher's status still comes through, and a parameter
-# that is not UTF-8 reaches it unchanged.
+# that is not UTF-8 reaches it unchanged, as do parameters that look like
+# Qt's options (Qt taking them would fail on that display and platform).
 launcher="$bundle/Contents/bin/zan-client-launcher"
 rm -f "$work/record"
 perl -e '$SIG{CHLD} = "IGNORE"; exec @ARGV or die "exec: $!"' \
-    "$launcher" 'zan://five.example/' "$(printf 'caf\351')" 2>>"$work/log" &
+    "$launcher" 'zan://five.example/' "$(printf 'caf\351')" -display :77 -platform none \
+    -stylesheet "$work/none.qss" 2>>"$work/log" &
 pid=$!
 wait_for "the console launcher to start" test -s "$work/record"
 echo 3 >"$work/release"
 finish
 [ "$status" = 3 ] || fail "with SIGCHLD ignored the launcher ended with $status, not 3"
-[ "$(cat "$work/record")" = "$(printf '2\n[zan://five.example/]\n[caf\351]')" ] ||
+[ "$(cat "$work/record")" = "$(printf '8\n[zan://five.example/]\n[caf\351]\n[-display]\n[:77]\n[-platform]\n[none]\n[-stylesheet]\n[%s]' "$work/none.qss")" ] ||
     fail "the console launcher got: $(od -c "$work/record")"
-echo "PASS: SIGCHLD ignored by the parent: status 3 kept; caf\\xE9 passed byte for byte"
+echo "PASS: SIGCHLD ignored by the parent: status 3 kept; caf\\xE9 and Qt's options passed byte for byte"
 
 # No display at all: one line, status 1, nothing started.
 rm -f "$work/record"

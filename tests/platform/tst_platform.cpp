@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The layer both programs share: how a file is read whole and replaced, the
-// message that ends a startup sequence and whether a display can be opened.
-#include "DisplayCheck.h"
+// message that ends a startup sequence and the line that says no display
+// could be opened.
 #include "Files.h"
+#include "GuiStartup.h"
 #include "TestSupport.h"
 #include "WindowActivation.h"
 
@@ -49,8 +50,8 @@ private Q_SLOTS:
     void fileReplaced();
     void startupRemoveMessage_data();
     void startupRemoveMessage();
-    void display_data();
-    void display();
+    void startupFailure_data();
+    void startupFailure();
 };
 
 // What a whole-file read takes and what it refuses, the size limit to the
@@ -203,37 +204,32 @@ void TestPlatform::startupRemoveMessage()
     QCOMPARE(zan::startupRemoveMessage(id), message);
 }
 
-void TestPlatform::display_data()
+// Qt's fatal start-up message becomes one log line that names the reason Qt
+// gave before it.
+void TestPlatform::startupFailure_data()
 {
-    QTest::addColumn<QStringList>("environment"); // NAME=value; the others unset
-    QTest::addColumn<QStringList>("platforms");
-    QTest::addColumn<QString>("problem"); // a part of it; empty: a display opens
-    QTest::newRow("ssh without forwarding")
-        << QStringList{} << QStringList{"xcb"} << "xcb: no X display, DISPLAY not set";
-    QTest::newRow("Wayland session without its compositor")
-        << QStringList{"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=/nonexistent/wayland-9",
-                       "DISPLAY=:4711"}
-        << QStringList{"wayland", "xcb"} << "; xcb: no X display, DISPLAY=:4711";
-    QTest::newRow("a list, options left off, the second drawing offscreen")
-        << QStringList{"QT_QPA_PLATFORM=xcb:nodpi;offscreen"} << QStringList{"xcb", "offscreen"}
-        << "";
+    QTest::addColumn<QStringList>("earlier");
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("the reasons Qt gave, one line")
+        << QStringList{"could not connect to display ", "Could not load the Qt platform plugin\n"
+                                                        "\"xcb\" in \"\" even though it was found."}
+        << "No display could be opened (could not connect to display; Could not load the Qt "
+           "platform plugin \"xcb\" in \"\" even though it was found.); nothing was started.";
+    QTest::newRow("none given: the fatal message's first line")
+        << QStringList{}
+        << "No display could be opened (This application failed to start because "
+           "no Qt platform plugin could be initialized.); nothing was started.";
 }
 
-void TestPlatform::display()
+void TestPlatform::startupFailure()
 {
-    QFETCH(QStringList, environment);
-    QFETCH(QStringList, platforms);
-    QFETCH(QString, problem);
-    // The display variables are set per row; none is left from the test's own
-    // environment.
-    for (const char *name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DISPLAY"})
-        qunsetenv(name);
-    for (const QString &variable : environment)
-        qputenv(qPrintable(variable.section(QLatin1Char('='), 0, 0)),
-                variable.section(QLatin1Char('='), 1).toUtf8());
-    QCOMPARE(zan::displayPlatforms({QStringLiteral("/b/zan-client-launcher")}), platforms);
-    const QString found = zan::displayProblem(platforms);
-    QVERIFY2(problem.isEmpty() ? found.isEmpty() : found.contains(problem), qPrintable(found));
+    QFETCH(QStringList, earlier);
+    QFETCH(QString, entry);
+    const QString fatal = QStringLiteral("This application failed to start because no Qt platform "
+                                         "plugin could be initialized.\n\nAvailable platform "
+                                         "plugins are: xcb.");
+    QCOMPARE(zan::startupFailureEntry(earlier, fatal, QStringLiteral("nothing was started.")),
+             entry);
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)
