@@ -289,7 +289,7 @@ void AppDelegate::handleURLEvent(const std::optional<QString> &url, const QStrin
             // or the console launcher of an earlier event, or the main window
             // the user is looking at.
             if (!oneEvent && !(window && window->isVisible()))
-                exitProcess(1);
+                endBeforeAnyRun(1);
             return;
         }
     }
@@ -303,6 +303,10 @@ void AppDelegate::handleURLEvent(const std::optional<QString> &url, const QStrin
                                                : QStringLiteral("an earlier one was taken");
         logEntry(QStringLiteral("Ignored launch URL %1: %2.")
                      .arg(url ? quoteForLog(*url) : QStringLiteral("(null)"), why));
+        // The user clicked again because nothing seemed to happen (the
+        // agreement opened behind the browser, say): what is up comes to
+        // the front with this click's token.
+        bringForward(takeLaunchToken());
         return;
     }
     oneEvent = true;
@@ -455,6 +459,39 @@ void AppDelegate::activate(const QString &launchToken)
     window->winId();
     activateWhenExposed(window->windowHandle(), launchToken);
     window->show();
+}
+
+void AppDelegate::bringForward(const QString &launchToken)
+{
+    // A modal window (the agreement, an alert) stands above the main window.
+    QWidget *shown = QApplication::activeModalWidget();
+    if (!shown && window && window->isVisible())
+        shown = window;
+    if (!shown) {
+        // Only the console launcher's dialogs are up, in their own process.
+        releaseLaunchToken(launchToken);
+        return;
+    }
+    shown->winId();
+    activateWhenExposed(shown->windowHandle(), launchToken);
+}
+
+void AppDelegate::endBeforeAnyRun(int status)
+{
+    // The process ends inside the event's handling: the desktop's launch
+    // feedback for its token ends now, not at the desktop's time-out, and
+    // the bus call that brought the event is answered first. That answer is
+    // queued already; a call to the bus itself returns only after the bus
+    // has taken everything this connection sent before it.
+    releaseLaunchToken(takeLaunchToken());
+    if (m_service) {
+        QDBusConnection::sessionBus().call(
+            QDBusMessage::createMethodCall(
+                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")),
+            QDBus::Block, 2000);
+    }
+    exitProcess(status);
 }
 
 QString AppDelegate::takeLaunchToken()

@@ -132,6 +132,11 @@ private:
     // The launch token of the event being handled, for the first window shown
     // for it; empty once taken.
     QString takeLaunchToken();
+    // Raises whichever launcher window is up, with the launch token.
+    void bringForward(const QString &launchToken);
+    // Ends the process before any console launcher ran, the event's token
+    // and its bus call answered.
+    void endBeforeAnyRun(int status);
     void mainWindowClosed();
     RunOutcome runConsoleLauncher(const QString &program, const QByteArrayList &arguments,
                                   const QString &workingDirectory);

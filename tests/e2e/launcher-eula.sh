@@ -10,10 +10,11 @@
 #   3. Open in a new process: no prompt, the console launcher runs at once,
 #      and the stored trail is left as it was.
 #   4. A link clicked twice: a second Open while the prompt is up gives no
-#      second prompt; after Enter the console launcher runs once, with the
-#      first URL, and the launcher ends with its 0.
+#      second prompt but brings the prompt forward with its startup ID (the
+#      window carries it, the sequence ends); after Enter the console
+#      launcher runs once, with the first URL, and the launcher ends with 0.
 #   5. A refused URL (not zan:) ends the launcher with 1 and never shows the
-#      prompt.
+#      prompt; its Open is answered and its startup sequence ends.
 #
 # Usage: launcher-eula.sh BUNDLE_DIR BUILD_DIR [--screenshot]
 # With --screenshot it only shows the prompt with the shipped agreement, saves
@@ -35,13 +36,10 @@ zan_log_console "$bundle/Contents/Info.plist" || fail "LogConsole not switched o
 launcher="$bundle/Contents/bin/zan-client-launcher"
 
 # Starts the launcher as the desktop does for a browser (no arguments), its
-# log in LOG, and hands it the URL (default $url) with Open once it owns its
-# name on the bus.
+# log in LOG, and hands it $url with Open once it owns its name on the bus.
 open_url() {
-    local log=$1 this_url=${2:-$url}
-    zan_start_launcher "$launcher" "$log"
-    # A launcher that refuses the URL may end before it answers.
-    zan_bus_open "$this_url" || [ -n "${2:-}" ] || fail "Open was refused"
+    zan_start_launcher "$launcher" "$1"
+    zan_bus_open "$url" || fail "Open was refused"
 }
 
 has_line() { grep -qF -- "$2" "$1"; }
@@ -117,11 +115,19 @@ cat >"$bundle/Contents/Applications/zanlauncher" <<'FAKE'
 exit 0
 FAKE
 export ZAN_E2E_RECORD="$work/record"
+"$build_dir/tests/e2e/startup_listener" >"$work/startup" 2>>"$work/log" &
+cleanups+=("kill $!")
+wait_for "the startup listener" grep -qx listening "$work/startup"
 open_url "$work/twice.log"
 window=$(find_prompt) || fail "no prompt for the double click"
-zan_bus_open 'zan://second.example/' || fail "the second Open was refused"
+zan_bus_call Open "['zan://second.example/']" "{'desktop-startup-id': <'zan-e2e-twice_TIME0'>}" ||
+    fail "the second Open was refused"
 wait_for "the second URL to be ignored" has_line "$work/twice.log" \
     'Ignored launch URL "zan://second.example/": the license agreement is open.'
+wait_for "the second click's sequence to end" grep -qxF "remove: ID=zan-e2e-twice_TIME0" \
+    "$work/startup"
+xprop -id "$window" _NET_STARTUP_ID | grep -qF '"zan-e2e-twice_TIME0"' ||
+    fail "the prompt was not brought forward with the second click's startup ID"
 prompts=$(zan_windows --pid "$pid" --name "$prompt_title" | wc -l)
 [ "$prompts" = 1 ] || fail "$prompts prompts on screen after the second Open"
 zan_keys "$window" Return
@@ -129,13 +135,17 @@ finish
 [ "$status" = 0 ] || fail "the double click ended with $status, not 0"
 [ "$(cat "$work/record")" = $'1\n['"$url"']' ] ||
     fail "console launcher started as: $(cat "$work/record")"
-echo "PASS: a second Open while the prompt is up: one prompt, one run with the first URL"
+echo "PASS: a second Open while the prompt is up: the prompt forward, one run with the first URL"
 
 # 5. A refused URL: no prompt, status 1.
 export XDG_CONFIG_HOME="$work/config-refused"
 rm -f "$work/record"
-open_url "$work/refused.log" 'https://evil.example/'
+zan_start_launcher "$launcher" "$work/refused.log"
+zan_bus_call Open "['https://evil.example/']" "{'desktop-startup-id': <'zan-e2e-refused_TIME0'>}" ||
+    fail "the refused URL's Open got no answer"
 finish
+grep -qxF "remove: ID=zan-e2e-refused_TIME0" "$work/startup" ||
+    fail "the refused URL's startup sequence did not end"
 [ "$status" = 1 ] || fail "a refused URL ended with $status, not 1"
 grep -qF 'Refused launch URL "https://evil.example/": not a zan: URL' "$work/refused.log" ||
     fail "no refusal in the log"
