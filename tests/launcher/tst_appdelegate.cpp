@@ -202,17 +202,17 @@ void TestAppDelegate::commandLineLaunch()
     // LogConsole false in the bundle: a command-line launch logs regardless.
     writePlist("<key>LogConsole</key><false/>");
     useFakeRunner(status);
-    setProcessArguments({program, QStringLiteral("a b"), QStringLiteral("c d")});
+    setProcessArguments({program, QStringLiteral("a b é"), QStringLiteral("c d")});
     m_delegate->applicationWillFinishLaunching();
     const QString applications = m_bundle->applications();
     QCOMPARE(m_console.runs.size(), 1);
     QCOMPARE(m_console.runs.first().program, applications + QStringLiteral("/zanlauncher"));
-    QCOMPARE(m_console.runs.first().arguments, (QStringList{"a b", "c d"}));
+    QCOMPARE(m_console.runs.first().arguments, (QStringList{"a b é", "c d"}));
     QCOMPARE(m_console.runs.first().folder, applications);
     QCOMPARE(m_capture->log,
-             (QStringList{QStringLiteral("CMD launch, params =  a b"),
+             (QStringList{QStringLiteral("CMD launch, params =  a b é"),
                           QStringLiteral("Launcher console: %1/zanlauncher\n").arg(applications),
-                          QStringLiteral("path params: start console:\n a b c d\n"), outcome}));
+                          QStringLiteral("path params: start console:\n a b é c d\n"), outcome}));
     QCOMPARE(m_capture->statuses, QList<int>{status});
     QCOMPARE(m_delegate->RunCommandArrayStatus, status);
     QVERIFY(m_alerts.isEmpty());
@@ -519,15 +519,16 @@ void TestAppDelegate::refusedUrlWithWindowShown()
 // is at hand and runs in this process.
 void TestAppDelegate::openUrlWithoutSessionBus()
 {
-    qputenv("DBUS_SESSION_BUS_ADDRESS",
-            QByteArray("unix:path=" + QFile::encodeName(m_bundle->beside(QStringLiteral("no-bus")))));
+    qputenv(
+        "DBUS_SESSION_BUS_ADDRESS",
+        QByteArray("unix:path=" + QFile::encodeName(m_bundle->beside(QStringLiteral("no-bus")))));
     m_delegate->setUseSessionBus(true);
     useFakeRunner();
-    setProcessArguments({program, QStringLiteral("--open-url"), QStringLiteral("zan://h/x")});
+    setProcessArguments({program, QStringLiteral("--open-url"), QStringLiteral("zan://h/café")});
     m_delegate->applicationWillFinishLaunching();
     QVERIFY(m_capture->statuses.isEmpty());
     QTRY_COMPARE(m_console.runs.size(), 1);
-    QCOMPARE(m_console.runs.first().arguments, QStringList{"zan://h/x"});
+    QCOMPARE(m_console.runs.first().arguments, QStringList{"zan://h/café"});
     QCOMPARE(m_capture->statuses, QList<int>{0});
     QVERIFY(!m_capture->log.isEmpty());
     QVERIFY2(m_capture->log.first().startsWith(QStringLiteral("No session bus")),
@@ -591,7 +592,11 @@ void TestAppDelegate::launchTokenToConsoleLauncher()
         QCOMPARE(call.member(), QStringLiteral("Open"));
         service->Open(call.arguments().at(0).toStringList(), call.arguments().at(1).toMap());
     } else {
-        saveLaunchToken(sentToken); // as main takes it from the environment
+        // As main takes it: from the variable each road's desktop sets,
+        // which neither the launcher nor its console launcher keeps.
+        qputenv(road == QLatin1String("exec") ? "DESKTOP_STARTUP_ID" : "XDG_ACTIVATION_TOKEN",
+                sentToken.toUtf8());
+        saveLaunchToken(takeLaunchTokenFromEnvironment());
         setProcessArguments(road == QLatin1String("exec")
                                 ? QStringList{program, QStringLiteral("--open-url"), url}
                                 : QStringList{program, url});
