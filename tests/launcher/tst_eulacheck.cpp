@@ -28,6 +28,7 @@ private Q_SLOTS:
     void cancelEndsTheRun();
     void acceptStoresAndLaunches();
     void onRecordDoesNotAsk();
+    void administratorsRecordDoesNotAsk();
     void corruptTrailIsLoggedAndReplaced();
     void acceptanceRememberedInProcess_data();
     void acceptanceRememberedInProcess();
@@ -147,6 +148,28 @@ void TestEulaCheck::onRecordDoesNotAsk()
     QCOMPARE(zantest::readBytes(m_settingsPath), before);
     QCOMPARE(m_delegate->versionTrail.value(QStringLiteral("kBuild")).toStringList(),
              (QStringList{"199", "200"}));
+}
+
+// An administrator's trail in the system's configuration folders (/etc/xdg,
+// XDG_CONFIG_DIRS) lies beneath the user's own: an agreement accepted there
+// for every user is on record, and nothing is written to the user's folder.
+void TestEulaCheck::administratorsRecordDoesNotAsk()
+{
+    const QString user = m_bundle->beside(QStringLiteral("user"));
+    const QString admin = m_bundle->beside(QStringLiteral("admin"));
+    QVERIFY(QDir().mkpath(admin + QStringLiteral("/zan")));
+    QVERIFY(zantest::writeBytes(admin + QStringLiteral("/zan/com.zan.ClientLauncher.ini"),
+                                "[kZanVersionTrail]\nkBuild=200\nkEULAAccepted=2.0.0\n"
+                                "kVersion=2.0.0\n"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, user);
+    QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, admin);
+    AppDelegate delegate; // its own user defaults, not the test's file
+    delegate.setBundlePath(m_bundle->path());
+    delegate.setEulaHandler([this] { return qint64(++m_asked); });
+    delegate.trackEULA();
+    QCOMPARE(m_asked, 0);
+    QVERIFY(delegate.EULAIsAcceptedForVersion);
+    QVERIFY(!QFileInfo::exists(user));
 }
 
 void TestEulaCheck::corruptTrailIsLoggedAndReplaced()
