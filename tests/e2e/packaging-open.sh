@@ -4,8 +4,8 @@
 # into a temporary prefix, which registers the scheme; xdg-open the link,
 # which starts the launcher; accept the agreement and walk the demo's
 # dialogs; the launcher exits 0. A second xdg-open while the first runs
-# reaches the same launcher (one console launcher). Then the road of a
-# desktop with D-Bus activation: Open on a new session bus starts the
+# reaches the same launcher (one console launcher). Then a GIO desktop's
+# road (the Exec line) and a bare Open on a new session bus, which starts the
 # launcher from its service file. Finally the uninstall leaves nothing.
 # Runs under with-display.sh. Usage: packaging-open.sh BUNDLE BUILD
 set -euo pipefail
@@ -96,9 +96,10 @@ second_only_ignored() {
 check "the second link started nothing" second_only_ignored
 check "the agreement is on record" grep -rq kZanVersionTrail "$XDG_CONFIG_HOME"
 
-# --- The D-Bus activation roads, each on a new bus that reads the service
-# file: a GIO desktop opening the link (the desktop entry says
-# DBusActivatable), and a bare Open call on the bus.
+# --- Two roads on a new bus each: a GIO desktop opening the link runs the
+# desktop entry's Exec line (so the token it puts in the environment reaches
+# the launcher: a desktop portal before 1.19 passes it only that way), and a
+# bare Open call on the bus starts the launcher from its service file.
 activation_road() { # activation_road HOST COMMAND...: walks the dialogs, notes how the launcher started
     local host=$1
     shift
@@ -127,9 +128,13 @@ started_by_bus() { # the launcher ran, from the service file (no arguments)
     grep -q "Connecting to $1" "$work/$1.log" &&
         grep -qx "[0-9]* $prefix/bin/zan-client-launcher" "$work/$1.command"
 }
+started_by_exec_line() {
+    grep -q "Connecting to $1" "$work/$1.log" &&
+        grep -qx "[0-9]* $prefix/bin/zan-client-launcher --open-url zan://$1/desktop" "$work/$1.command"
+}
 activation_road gio.example env XDG_CURRENT_DESKTOP=GNOME gio open "zan://gio.example/desktop" || true
-check "gio open (a GIO desktop's browser) starts the launcher through D-Bus activation" \
-    started_by_bus gio.example
+check "gio open (a GIO desktop's browser) starts the launcher through its Exec line" \
+    started_by_exec_line gio.example
 activation_road dbus.example gdbus call --session --dest "$app" --object-path /com/zan/ClientLauncher \
     --method org.freedesktop.Application.Open "['zan://dbus.example/desktop']" "{}" || true
 check "Open on the bus starts the launcher from its service file, without the agreement again" \
