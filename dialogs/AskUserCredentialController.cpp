@@ -28,8 +28,18 @@ void AskUserCredentialController::loadPanel(QDialog *dialog)
 {
     m_ui = std::make_unique<Ui::AskUserCredential>();
     m_ui->setupUi(dialog);
-    for (QRadioButton *radio : {m_ui->radioBasicAuth, m_ui->radioApiKey, m_ui->radioKerberos})
+    for (QRadioButton *radio : {m_ui->radioBasicAuth, m_ui->radioApiKey, m_ui->radioKerberos}) {
+        // A button can become checked without a click: the accessibility
+        // Toggle action, or setChecked, sends toggled only. A click on the
+        // button already checked sends clicked only, and still turns the
+        // check box off. A click that checks sends both, and the second mode
+        // change repeats the first.
+        connect(radio, &QAbstractButton::toggled, this, [this, radio](bool checked) {
+            if (checked)
+                radioClick(radio);
+        });
         connect(radio, &QAbstractButton::clicked, this, [this, radio] { radioClick(radio); });
+    }
     connect(m_ui->btnOK, &QPushButton::clicked, this, &AskUserCredentialController::onOK);
     connect(m_ui->btnCancel, &QPushButton::clicked, this, &SignInController::onCancel);
 }

@@ -30,8 +30,9 @@ public:
     QString strKerberosCredential() const { return m_strKerberosCredential; }
     void wipeCredentials() override;
 
-    // The action of the three radio buttons: the sender, by identity, picks
-    // the mode; any other sender changes nothing.
+    // The action of the three radio buttons, run when one is clicked or
+    // becomes checked in any other way: the sender, by identity, picks the
+    // mode; any other sender changes nothing.
     void radioClick(QObject *sender);
     // Enables the controls of one mode (0 user name and password, 1 API key,
     // 2 Kerberos) and turns the Kerberos check box off.

@@ -33,6 +33,8 @@ enum class Destination {
     ShapeName,  // \sn inside the background
     ShapeValue, // \sv inside the background
     NestedRow,  // \*\nesttableprops: a nested table's row, ended by \nestrow
+    Shape,      // \shp: nothing shown but the text of its text box, \shptxt
+    AnsiPair,   // \upr: the ANSI text is not shown, its \*\ud Unicode twin is
 };
 
 struct CharState {
@@ -47,7 +49,10 @@ struct CharState {
     bool caps = false;      // \caps: shown in capitals, whatever was typed
     bool smallCaps = false; // \scaps
     bool hidden = false;    // \v: drafters' notes and the like, not shown
+    bool deleted = false;   // \deleted: a tracked deletion, gone from the final text
     QTextCharFormat::VerticalAlignment vertical = QTextCharFormat::AlignNormal;
+
+    bool concealed() const { return hidden || deleted; }
 };
 
 struct ParaState {
@@ -64,9 +69,10 @@ struct GroupState {
     Destination destination = Destination::Text;
     CharState chars;
     ParaState para;
-    int unicodeFallback = 1; // \ucN: how many characters stand in for each \uN
-    bool ignorable = false;  // \* seen; decided by the next control word
-    bool opensNote = false;  // this group is a footnote or endnote
+    int unicodeFallback = 1;   // \ucN: how many characters stand in for each \uN
+    bool ignorable = false;    // \* seen; decided by the next control word
+    bool opensNote = false;    // this group is a footnote or endnote
+    bool opensTextBox = false; // this group is a shape's \shptxt
 };
 
 // Fonts that draw their own pictures in place of letters: a document stores
@@ -156,6 +162,9 @@ const struct {
     {"caps", [](GroupState &g, Param p) { g.chars.caps = p.on(); }},
     {"scaps", [](GroupState &g, Param p) { g.chars.smallCaps = p.on(); }},
     {"v", [](GroupState &g, Param p) { g.chars.hidden = p.on(); }},
+    // Tracked changes are shown as they read once accepted: insertions
+    // (\revised) as ordinary text, deletions not at all.
+    {"deleted", [](GroupState &g, Param p) { g.chars.deleted = p.on(); }},
     {"super",
      [](GroupState &g, Param p) {
          g.chars.vertical =
@@ -175,7 +184,7 @@ const char skippedDestinations[] =
     "stylesheet info pict header headerl headerr headerf footer footerl footerr footerf "
     "annotation atnid atnauthor fldinst object objdata xe tc txe rxe bkmkstart "
     "bkmkend listtable listoverridetable revtbl rsidtbl generator themedata "
-    "colorschememapping latentstyles datastore xmlnstbl pgdsctbl filetbl nonshppict shp "
+    "colorschememapping latentstyles datastore xmlnstbl pgdsctbl filetbl nonshppict "
     "template userprops docvar ftnsep ftnsepc ftncn aftnsep aftnsepc aftncn do private "
     "macpict wmetafile pn nonesttables";
 
@@ -441,6 +450,7 @@ private:
     void fontTableWord(QByteArrayView word, Param param);
     void colourTableWord(QByteArrayView word, Param param);
     void backgroundWord(QByteArrayView word);
+    void shapeWord(QByteArrayView word);
     bool inBackground() const;
     void startNote();
     void noteMark();
@@ -560,6 +570,7 @@ void Parser::pushGroup()
     stack.push_back(group);
     group.ignorable = false;
     group.opensNote = false;
+    group.opensTextBox = false;
 }
 
 void Parser::popGroup()
@@ -573,6 +584,9 @@ void Parser::popGroup()
         inNote = false;
         noteNumber = 0;
     }
+    // The text after a text box goes on in a paragraph of its own.
+    if (group.opensTextBox && cursor->block().length() > 1)
+        paragraph();
     group = stack.back();
     stack.pop_back();
     if (closing == Destination::ShapeValue && group.destination != Destination::ShapeValue &&
@@ -677,7 +691,7 @@ void Parser::textByte(char byte)
         return;
     switch (group.destination) {
     case Destination::Text:
-        if ((uchar(byte) < 0x20 && byte != '\t') || group.chars.hidden)
+        if ((uchar(byte) < 0x20 && byte != '\t') || group.chars.concealed())
             return;
         pendingBytes.append(byte);
         break;
@@ -705,6 +719,8 @@ void Parser::textByte(char byte)
     case Destination::Skip:
     case Destination::Background:
     case Destination::NestedRow:
+    case Destination::Shape:
+    case Destination::AnsiPair:
         break;
     }
 }
@@ -727,9 +743,13 @@ void Parser::controlWord(QByteArrayView word, Param param)
 {
     if (group.ignorable) {
         // A destination marked ignorable is skipped unless this reader
-        // knows it; inside the background the shape's own \*\shpinst is read.
-        const bool known = group.destination == Destination::Text &&
-                           (word == "background" || word == "footnote" || word == "nesttableprops");
+        // knows it; inside the background and other shapes the shape's own
+        // \*\shpinst is read.
+        const bool known =
+            (group.destination == Destination::Text &&
+             (word == "background" || word == "footnote" || word == "nesttableprops")) ||
+            (group.destination == Destination::Shape && word == "shpinst") ||
+            (group.destination == Destination::AnsiPair && word == "ud");
         if (!known && !inBackground()) {
             setDestination(Destination::Skip);
             return;
@@ -753,6 +773,13 @@ void Parser::controlWord(QByteArrayView word, Param param)
     case Destination::NestedRow:
         if (word == "nestrow")
             paragraph();
+        return;
+    case Destination::Shape:
+        shapeWord(word);
+        return;
+    case Destination::AnsiPair:
+        if (word == "ud")
+            setDestination(Destination::Text);
         return;
     case Destination::Text:
         break;
@@ -802,6 +829,9 @@ const QHash<QByteArrayView, BodyWord> &Parser::bodyWords()
         {"fonttbl", [](Parser &p, Param) { p.setDestination(Destination::FontTable); }},
         {"background", [](Parser &p, Param) { p.setDestination(Destination::Background); }},
         {"nesttableprops", [](Parser &p, Param) { p.setDestination(Destination::NestedRow); }},
+        {"shp", [](Parser &p, Param) { p.setDestination(Destination::Shape); }},
+        {"shpgrp", [](Parser &p, Param) { p.setDestination(Destination::Shape); }},
+        {"upr", [](Parser &p, Param) { p.setDestination(Destination::AnsiPair); }},
         {"footnote", [](Parser &p, Param) { p.startNote(); }},
         {"chftn", [](Parser &p, Param) { p.noteMark(); }},
         {"colortbl",
@@ -851,7 +881,7 @@ void Parser::unicodeCharacter(Param param)
     if (!param.given || param.value < -32768 || param.value > 65535)
         unit = 0xFFFD;
     skipFallback = group.unicodeFallback;
-    if (group.chars.hidden)
+    if (group.chars.concealed())
         return;
     // Word processors write a symbol font's characters as its bytes moved
     // into the private-use area (U+F000 plus the byte), which no ordinary
@@ -892,6 +922,21 @@ void Parser::colourTableWord(QByteArrayView word, Param param)
     } else if (word == "blue") {
         blue = component;
         colourSet = true;
+    }
+}
+
+// Inside a shape (or a group of shapes) only the text box is shown, as
+// paragraphs of its own at the place the shape is anchored. Its properties
+// and the picture that stands in for it (\shprslt) are not.
+void Parser::shapeWord(QByteArrayView word)
+{
+    if (word == "shptxt") {
+        setDestination(Destination::Text);
+        if (cursor->block().length() > 1)
+            paragraph();
+        group.opensTextBox = true;
+    } else if (word == "shprslt") {
+        setDestination(Destination::Skip);
     }
 }
 
@@ -1008,7 +1053,7 @@ void Parser::decodePending()
 
 void Parser::appendText(QStringView text)
 {
-    if (group.destination != Destination::Text || group.chars.hidden)
+    if (group.destination != Destination::Text || group.chars.concealed())
         return;
     decodePending();
     pendingText.append(text);
@@ -1037,9 +1082,10 @@ void Parser::flush()
 
 void Parser::paragraph()
 {
-    // A hidden paragraph mark hides the break as well: the paragraph runs on
-    // into the next one, and a paragraph hidden whole leaves no empty line.
-    if (group.chars.hidden)
+    // A hidden or deleted paragraph mark hides the break as well: the
+    // paragraph runs on into the next one, and a paragraph hidden whole
+    // leaves no empty line.
+    if (group.chars.concealed())
         return;
     flush();
     // Paragraph properties in force at the paragraph mark belong to it.

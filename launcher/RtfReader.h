@@ -30,11 +30,14 @@ inline constexpr int kRtfMaxGroupDepth = 200;
 // and indents, cells of tables and nested tables, \uN escapes (their fallback
 // skipped), \'hh escapes in the document's or the font's code page, and the
 // characters of the Symbol, Wingdings and Zapf Dingbats fonts as the Unicode
-// characters they look like. Hidden text is left out. Footnotes and endnotes
-// follow the text, numbered, below a short rule. Tables of fonts, colours and
-// styles, pictures, headers, footers, document information and every other
-// ignorable destination are read or skipped, never shown as text. On failure
-// the document is left empty.
+// characters they look like, and of \upr pairs the Unicode text. Hidden text
+// is left out, and so is text deleted under tracked changes: the document
+// reads as it will once the changes are accepted. The text in a shape's text
+// box is shown where the shape is anchored. Footnotes and endnotes follow the
+// text, numbered, below a short rule. Tables of fonts, colours and styles,
+// pictures, shapes' properties, headers, footers, document information and
+// every other ignorable destination are read or skipped, never shown as text.
+// On failure the document is left empty.
 RtfResult readRtf(const QByteArray &rtf, QTextDocument &document);
 
 // Reads an RTF file (a regular file of at most maxBytes) into the document.

@@ -478,6 +478,12 @@ void TestSignInDialogs::signInWritesCredential_data()
                QTest::mouseClick(child<QPushButton>(d, "btnOK"), Qt::LeftButton);
            })
         << QByteArray("-k -na");
+    // What a screen reader's Toggle action does: no click, the mode follows.
+    QTest::newRow("server, Kerberos checked without a click") << "-Auth" << Drive([](QDialog *d) {
+        child<QRadioButton>(d, "radioKerberos")->setChecked(true);
+        clickButton(child<QCheckBox>(d, "checkNoAuthFirst"));
+        QTest::mouseClick(child<QPushButton>(d, "btnOK"), Qt::LeftButton);
+    }) << QByteArray("-k -na");
     QTest::newRow("server, Kerberos") << "-Auth" << Drive([](QDialog *d) {
         clickButton(child<QRadioButton>(d, "radioKerberos"));
         QTest::mouseClick(child<QPushButton>(d, "btnOK"), Qt::LeftButton);

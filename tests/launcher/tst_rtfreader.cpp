@@ -209,6 +209,21 @@ void TestRtfReader::text_data()
         << QStringLiteral("First\nSecond");
     QTest::newRow("plain ends hidden text")
         << QByteArray("{\\rtf1 a\\v hidden\\plain b}") << QStringLiteral("ab");
+    // Tracked changes as they read once accepted, a deleted paragraph mark
+    // joining its paragraph to the next.
+    QTest::newRow("tracked changes: deleted text left out, inserted text shown")
+        << QByteArray("{\\rtf1 Keep{\\deleted\\revauthdel1  Removed\\par}{\\revised\\revauth1  "
+                      "Added}.\\par}")
+        << QStringLiteral("Keep Added.");
+    QTest::newRow("Unicode twin of an ANSI text")
+        << QByteArray("{\\rtf1\\ansi Name: {\\upr{Jos? ??}{\\*\\ud{Jos\\u233 ? \\u26085 ?\\u26412 "
+                      "?}}}.}")
+        << QStringLiteral("Name: Jos\u00E9 \u65E5\u672C.");
+    QTest::newRow("text box of a shape, without its properties and fallback")
+        << QByteArray(
+               "{\\rtf1 Before{\\shp{\\*\\shpinst\\shpleft0{\\sp{\\sn shapeType}{\\sv 202}}"
+               "{\\shptxt \\pard Boxed\\par}}{\\shprslt{\\*\\do\\dobxcolumn Fallback}}}After}")
+        << QStringLiteral("Before\nBoxed\nAfter");
 
     // Notes are numbered in one sequence and shown after the text, below a
     // rule (the empty line).
@@ -264,8 +279,8 @@ void TestRtfReader::formatting()
         "plain \\b bold\\b0  \\i italic\\i0  \\ul under\\ulnone  \\ul0 none "
         "\\ul x\\ul0  \\strike gone\\strike0  \\fs40 big\\fs24  \\cf1 red\\cf0  "
         "\\cb2 onblue\\cb0  \\f1 mono\\f0  {\\b\\i group} after \\caps capitals\\caps0  "
-        "\\scaps small\\scaps0  m{\\super sup}c{\\sub sub}2 \\b\\cf2\\caps\\super "
-        "\\plain reset}";
+        "\\scaps small\\scaps0  m{\\super sup}c{\\sub sub}2 \\super raised\\super0  level "
+        "\\b\\cf2\\caps\\super \\plain reset}";
     QTextDocument document;
     const RtfResult result = readRtf(rtf, document);
     QVERIFY2(result.ok, qPrintable(result.error));
@@ -305,6 +320,10 @@ void TestRtfReader::formatting()
              QTextCharFormat::AlignSuperScript);
     QCOMPARE(formatOf(document, QStringLiteral("sub")).verticalAlignment(),
              QTextCharFormat::AlignSubScript);
+    QCOMPARE(formatOf(document, QStringLiteral("raised")).verticalAlignment(),
+             QTextCharFormat::AlignSuperScript);
+    QCOMPARE(formatOf(document, QStringLiteral("level")).verticalAlignment(),
+             QTextCharFormat::AlignNormal);
     const QTextCharFormat reset = formatOf(document, QStringLiteral("reset"));
     QCOMPARE(reset.fontWeight(), int(QFont::Normal));
     QVERIFY(!reset.hasProperty(QTextFormat::ForegroundBrush));
