@@ -8,8 +8,10 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/limits.h>
 #include <new>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <utility>
 
@@ -286,6 +288,48 @@ int createTemporaryFile(int folder, const QByteArray &target, mode_t mode, QByte
     return -1;
 }
 
+constexpr char accessAcl[] = "system.posix_acl_access";
+
+// The access ACL of the file behind an O_PATH descriptor into *acl, empty
+// when it has none. False when it has one that cannot be read.
+bool readAccessAcl(int file, QByteArray *acl)
+{
+    QByteArray buffer(XATTR_SIZE_MAX, Qt::Uninitialized);
+    const ssize_t size =
+        ::getxattr(procName(file).constData(), accessAcl, buffer.data(), size_t(buffer.size()));
+    if (size < 0)
+        return errno == ENODATA || errno == ENOTSUP;
+    *acl = buffer.left(size);
+    return true;
+}
+
+// Gives the new file, still empty and owner-only, its access: the mode, the
+// old file's group (old set) and the access ACL of aclFrom, an O_PATH
+// descriptor (-1 for none). What cannot be carried over narrows the access
+// and never widens it: without the old group or its ACL, the group and others
+// get nothing. False with errno set when the mode cannot be set.
+bool grantAccess(int fd, mode_t mode, const struct stat *old, int aclFrom)
+{
+    bool narrow = false;
+    struct stat now {};
+    if (old && (::fstat(fd, &now) != 0 ||
+                (now.st_gid != old->st_gid && ::fchown(fd, uid_t(-1), old->st_gid) != 0)))
+        narrow = true;
+    QByteArray acl;
+    if (aclFrom >= 0 && !narrow && !readAccessAcl(aclFrom, &acl))
+        narrow = true;
+    // The ACL sets the mode bits with it.
+    if (!acl.isEmpty() && !narrow &&
+        ::fsetxattr(fd, accessAcl, acl.constData(), size_t(acl.size()), 0) == 0)
+        return true;
+    narrow = narrow || !acl.isEmpty();
+    // No ACL but what the mode says: one handed down by the folder would let
+    // others in as soon as the mode opens the group bits.
+    if (::fremovexattr(fd, accessAcl) != 0 && errno != ENODATA && errno != ENOTSUP)
+        narrow = true;
+    return ::fchmod(fd, narrow ? mode & ~mode_t(077) : mode) == 0;
+}
+
 bool writeAll(int fd, const QByteArray &bytes)
 {
     const char *data = bytes.constData();
@@ -364,12 +408,14 @@ WriteResult writeFileAtomically(const QByteArray &path, const QByteArray &bytes,
         return result;
     }
     // Without a mode of its own, a new file is created as any program would
-    // create it: 0666 less the umask, which the kernel applies.
+    // create it: 0666 less the umask, which the kernel applies. Otherwise it
+    // is made owner-only and opened up only once its group is right.
     const bool exactMode = mode || exists;
     const mode_t newMode = mode ? *mode : exists ? (old.st_mode & 0777) : 0666;
 
     QByteArray temporary;
-    const int fd = createTemporaryFile(folder.fd, name, newMode, &temporary);
+    const int fd =
+        createTemporaryFile(folder.fd, name, exactMode ? newMode & 0700 : newMode, &temporary);
     if (fd < 0) {
         result.error = describe(path, errnoText(errno));
         return result;
@@ -380,8 +426,10 @@ WriteResult writeFileAtomically(const QByteArray &path, const QByteArray &bytes,
         return result;
     };
     // Set before the first byte, so that a secret never sits in a file that
-    // others may read, whatever the umask let through.
-    if (exactMode && ::fchmod(fd, newMode) != 0) {
+    // others may read, whatever the umask let through. The old file's group
+    // stays; its ACL goes with its mode, while a mode given is the whole
+    // access.
+    if (exactMode && !grantAccess(fd, newMode, exists ? &old : nullptr, mode ? -1 : oldFile.fd)) {
         const int why = errno;
         ::close(fd);
         return fail(why);

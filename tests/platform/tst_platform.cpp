@@ -169,6 +169,12 @@ void TestPlatform::fileReplaced_data()
         << "shared: foreign dangling" << false << 0;
     QTest::newRow("our own link in a shared folder: followed")
         << "shared: own link" << true << 0444;
+    // The access that the file gave stays with it, or narrows.
+    QTest::newRow("a group-shared file (0660) keeps its group")
+        << "file 0660 group" << true << 0660;
+    QTest::newRow("the group cannot be kept: nothing for the group and others")
+        << "file 0660 group not ours" << true << 0600;
+    QTest::newRow("an access ACL is kept") << "file 0600 acl" << true << 0660;
 }
 
 void TestPlatform::fileReplaced()
