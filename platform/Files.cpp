@@ -200,8 +200,8 @@ bool mayFollow(const QByteArray &path, const struct stat &link)
 }
 
 struct Target {
-    QByteArray path; // the name of the file itself, when it exists without a link in it
-    int file = -1;   // an O_PATH descriptor of the file when it exists
+    QByteArray path; // the existing file's own name, with no link in it; else the name to make
+    int file = -1;   // an O_PATH descriptor of the existing file, else -1
     QString error;
 };
 
