@@ -61,10 +61,14 @@ struct WriteResult {
 // file in the target's folder gets its mode before the first byte, is written,
 // flushed to the disk and renamed over the target. So only the folder needs to
 // be writable, not the file, and a failure leaves the old file whole and no
-// temporary file behind. The mode is the one given; else the old file's; else
-// what a new file gets under the umask. A symbolic link is followed to the file
-// it names, which is replaced while the link stays. A folder or a device is
-// never replaced.
+// temporary file behind. The mode is the one given; else the old file's, with
+// its access ACL; else what a new file gets under the umask. The old file's
+// group stays; where it cannot (a group we are not in), the group and others
+// get no access at all rather than pass it to another group. A symbolic link
+// is followed to the file it names, which is replaced while the link stays,
+// as the kernel follows links: not one that another account left in a shared
+// sticky folder such as /tmp (fs.protected_symlinks), whether or not the file
+// it names exists yet. A folder or a device is never replaced.
 WriteResult writeFileAtomically(const QByteArray &path, const QByteArray &bytes,
                                 std::optional<mode_t> mode = {});
 

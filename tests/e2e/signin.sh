@@ -4,10 +4,11 @@
 # in an owner-only file and status 0; Escape leaves the file as it was and
 # status 1. The proxy dialog likewise. The API-key and Kerberos modes are
 # chosen and confirmed through accessibility actions alone. As an ordinary
-# account: a read-only credential file is replaced all the same, and a file
-# name that is not UTF-8 is written as exactly those bytes. All the while a
-# screen reader's listener is on the accessibility bus, and no password
-# character reaches it.
+# account: a read-only credential file is replaced all the same, a file name
+# that is not UTF-8 is written as exactly those bytes, and another account's
+# link in a shared folder is not written through. All the while a screen
+# reader's listener is on the accessibility bus, and no password character
+# reaches it.
 # Usage (under with-display.sh): signin.sh BUNDLE_DIR BUILD_DIR
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
@@ -191,6 +192,27 @@ finish
 [ "$(cat "$file" 2>&1)" = "$(base64_of 'bob:pw')" ] || fail "the Latin-1 file holds '$(cat "$file" 2>&1)'"
 [ "$(ls -A "$user_dir/latin1")" = "caf"$'\xe9' ] ||
     fail "the folder holds $(ls -A "$user_dir/latin1" | od -An -c)"
+
+# Another account's link in a shared sticky folder (.ci/run plants one
+# before the ordinary-account pass), leading to a file of ours: the kernel
+# refuses that name to us, and so does the sign-in: status 255, a log line,
+# the file untouched.
+link=${ZAN_E2E_FOREIGN_LINK:-}
+if [ -z "$link" ] || [ "$(cat /proc/sys/fs/protected_symlinks)" != 1 ]; then
+    echo "SKIP: another account's link: none planted (ZAN_E2E_FOREIGN_LINK), or fs.protected_symlinks off"
+else
+    cp "$ZAN_E2E_FOREIGN_TARGET" "$work/victim"
+    : >"$work/log"
+    start_dialog as_user "$user_program" -Auth "$link"
+    zan_type "$window" 'eve'
+    press Tab
+    zan_type "$window" 'pw'
+    press Return
+    finish
+    [ "$status" = 255 ] || fail "another account's link gave status $status"
+    cmp -s "$ZAN_E2E_FOREIGN_TARGET" "$work/victim" || fail "the sign-in wrote through another account's link"
+    grep -qF "$link" "$work/log" || fail "no log line names the link"
+fi
 
 # Nothing secret reaches the log.
 if grep -q -e 'p@ss' -e 'secret' "$work/log"; then

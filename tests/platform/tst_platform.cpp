@@ -14,7 +14,12 @@
 
 #include <algorithm>
 #include <dirent.h>
+#include <grp.h>
+#include <optional>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 // The names in a folder, as bytes, hidden ones included.
@@ -39,6 +44,45 @@ QByteArray contentAt(const QByteArray &path)
     return file.data.value_or(QByteArray("<unreadable>"));
 }
 
+// A group of ours other than the one a new file gets; -1 when there is none.
+gid_t anotherGroup()
+{
+    if (::geteuid() == 0)
+        return 4242;
+    std::vector<gid_t> groups(size_t(std::max(::getgroups(0, nullptr), 0)));
+    groups.resize(size_t(std::max(::getgroups(int(groups.size()), groups.data()), 0)));
+    for (const gid_t group : groups)
+        if (group != ::getegid())
+            return group;
+    return gid_t(-1);
+}
+
+// An access ACL as the kernel stores it, entries of tag, permissions and id
+// (little-endian): the owner rw, user 4242 r, the group r, the mask rw, others
+// nothing; the mode 0660.
+const QByteArray sampleAcl =
+    QByteArray::fromHex("02000000 01000600ffffffff 0200040092100000 04000400ffffffff "
+                        "10000600ffffffff 20000000ffffffff");
+
+// Root acting as another account with no supplementary group for a while.
+class ActingAs {
+public:
+    ActingAs(uid_t uid, gid_t gid) : m_groups(size_t(std::max(::getgroups(0, nullptr), 0)))
+    {
+        ::getgroups(int(m_groups.size()), m_groups.data());
+        m_ok = ::setgroups(0, nullptr) == 0 && ::setegid(gid) == 0 && ::seteuid(uid) == 0;
+    }
+    ~ActingAs()
+    {
+        if (::seteuid(0) != 0 || ::setegid(0) != 0 ||
+            ::setgroups(m_groups.size(), m_groups.data()) != 0)
+            qFatal("cannot become root again");
+    }
+    bool m_ok = false;
+
+private:
+    std::vector<gid_t> m_groups;
+};
 } // namespace
 
 class TestPlatform : public QObject {
@@ -118,6 +162,20 @@ void TestPlatform::fileReplaced_data()
     // The disk (here the file size limit) takes fewer bytes than written:
     // nothing is committed, the old file stays whole.
     QTest::newRow("a write cut short: refused") << "file 0644 cut" << false << 0;
+    // A link in a folder such as /tmp is followed only when it is ours or the
+    // folder owner's, whether the kernel follows it or we do.
+    QTest::newRow("another account's link in a shared folder: refused")
+        << "shared: foreign link" << false << 0;
+    QTest::newRow("another account's dangling link in a shared folder: refused")
+        << "shared: foreign dangling" << false << 0;
+    QTest::newRow("our own link in a shared folder: followed")
+        << "shared: own link" << true << 0444;
+    // The access that the file gave stays with it, or narrows.
+    QTest::newRow("a group-shared file (0660) keeps its group")
+        << "file 0660 group" << true << 0660;
+    QTest::newRow("the group cannot be kept: nothing for the group and others")
+        << "file 0660 group not ours" << true << 0600;
+    QTest::newRow("an access ACL is kept") << "file 0600 acl" << true << 0660;
 }
 
 void TestPlatform::fileReplaced()
@@ -134,6 +192,39 @@ void TestPlatform::fileReplaced()
         QCOMPARE(::chmod(path.constData(),
                          mode_t(before.section(QLatin1Char(' '), 1, 1).toInt(nullptr, 8))),
                  0);
+    }
+    const gid_t group = before.contains("group") ? anotherGroup() : gid_t(-1);
+    if (before.endsWith("not ours") && ::geteuid() != 0)
+        QSKIP("acting as another account needs root");
+    if (before.contains("group") && group == gid_t(-1))
+        QSKIP("no group of ours but the one a new file gets");
+    if (before.contains("group"))
+        QCOMPARE(::chown(path.constData(), before.endsWith("ours") ? 4243 : uid_t(-1), group), 0);
+    if (before.endsWith("not ours"))
+        QCOMPARE(::chown(folder.constData(), 4243, group), 0);
+    if (before.endsWith("acl") &&
+        ::setxattr(path.constData(), "system.posix_acl_access", sampleAcl.constData(),
+                   size_t(sampleAcl.size()), 0) != 0)
+        QSKIP("this file system takes no ACL");
+    if (before.startsWith("shared")) {
+        const bool foreign = before.contains("foreign");
+        if (foreign && ::geteuid() != 0)
+            QSKIP("planting another account's link needs root");
+        if (before.endsWith("foreign link") && contentAt("/proc/sys/fs/protected_symlinks") != "1")
+            QSKIP("fs.protected_symlinks is off here: the kernel follows any link");
+        const QByteArray shared = folder + "/shared";
+        QCOMPARE(::mkdir(shared.constData(), 0700), 0);
+        QCOMPARE(::chmod(shared.constData(), 01777), 0);
+        path = shared + "/list.json";
+        file = folder + (before.endsWith("dangling") ? "/made.json" : "/target.json");
+        if (!before.endsWith("dangling")) {
+            QVERIFY(zantest::writeBytes(QFile::decodeName(file), "old"));
+            QCOMPARE(::chmod(file.constData(), 0444), 0);
+        }
+        QCOMPARE(::symlink(file.constData(), path.constData()), 0);
+        if (foreign)
+            QVERIFY(::chown(shared.constData(), 4242, 4242) == 0 &&
+                    ::lchown(path.constData(), 4243, 4243) == 0);
     } else if (before == "link") {
         file = folder + "/target.json";
         QVERIFY(zantest::writeBytes(dir.filePath("target.json"), "old"));
@@ -159,6 +250,9 @@ void TestPlatform::fileReplaced()
     zan::WriteResult written;
     {
         const zantest::FileSizeLimit limit(before.endsWith("cut") ? 2 : RLIM_INFINITY);
+        std::optional<ActingAs> actor;
+        if (before.endsWith("not ours"))
+            QVERIFY(actor.emplace(4243, 4244).m_ok);
         written = zan::writeFileAtomically(path, "new");
     }
     ::umask(previousMask);
@@ -166,8 +260,8 @@ void TestPlatform::fileReplaced()
     if (!ok) {
         QVERIFY2(written.error.contains(zan::displayPath(path)), qPrintable(written.error));
         QCOMPARE(entries(folder), namesBefore);
-        if (before.startsWith("file"))
-            QCOMPARE(contentAt(path), QByteArray("old"));
+        if (before.startsWith("file") || before.endsWith("foreign link"))
+            QCOMPARE(contentAt(file), QByteArray("old"));
         return;
     }
     QVERIFY2(written.error.isEmpty(), qPrintable(written.error));
@@ -175,7 +269,13 @@ void TestPlatform::fileReplaced()
     QCOMPARE(zantest::permissionBits(file), mode_t(mode));
     struct stat link {};
     QCOMPARE(::lstat(path.constData(), &link), 0);
-    QCOMPARE(S_ISLNK(link.st_mode), before == "link" || before == "dangling");
+    QCOMPARE(S_ISLNK(link.st_mode), file != path);
+    if (before.endsWith(" group"))
+        QCOMPARE(link.st_gid, group);
+    QByteArray acl(100, 0);
+    if (before.endsWith("acl"))
+        QCOMPARE(acl.left(::getxattr(file.constData(), "system.posix_acl_access", acl.data(), 100)),
+                 sampleAcl);
     // The one name written, and no temporary file left beside it.
     QByteArrayList expected = namesBefore;
     if (!expected.contains(file.mid(folder.size() + 1)))
