@@ -2,13 +2,11 @@
 # The sign-in dialogs of the real dialog program, driven with the keyboard:
 # a user name and password confirmed with Enter leave the Base64 credential
 # in an owner-only file and status 0; Escape leaves the file as it was and
-# status 1. The proxy dialog likewise. The API-key and Kerberos modes are
-# chosen and confirmed through accessibility actions alone. As an ordinary
-# account: a read-only credential file is replaced all the same, a file name
-# that is not UTF-8 is written as exactly those bytes, and another account's
-# link in a shared folder is not written through. All the while a screen
-# reader's listener is on the accessibility bus, and no password character
-# reaches it.
+# status 1. The proxy dialog likewise. As an ordinary account: a read-only
+# credential file is replaced all the same, a file name that is not UTF-8 is
+# written as exactly those bytes, and another account's link in a shared
+# folder is not written through. All the while a screen reader's listener is
+# on the accessibility bus, and no password character reaches it.
 # Usage (under with-display.sh): signin.sh BUNDLE_DIR BUILD_DIR
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
@@ -71,30 +69,6 @@ open_dialog() {
 
 base64_of() { printf '%s' "$1" | base64 -w 0; }
 
-# by_accessibility STEP...: works the dialog of $pid over the accessibility
-# bus alone, as a screen reader does: toggle=NAME and press=NAME run the
-# control's action, text=NAME=VALUE sets a field's text. Each control must be
-# enabled.
-by_accessibility() {
-    /usr/bin/python3 - "$pid" "$@" <<'PY'
-import sys
-import pyatspi
-app = next(a for a in pyatspi.Registry.getDesktop(0)
-           if a is not None and a.get_process_id() == int(sys.argv[1]))
-for step in sys.argv[2:]:
-    verb, name, value = (step.split("=", 2) + [""])[:3]
-    control = pyatspi.findDescendant(
-        app, lambda o: o.name.rstrip(":") == name and o.getRoleName() != "label")
-    if control is None or not control.getState().contains(pyatspi.STATE_SENSITIVE):
-        sys.exit("%s: no such control enabled" % step)
-    if verb == "text":
-        control.queryEditableText().setTextContents(value)
-    else:
-        action = control.queryAction()
-        action.doAction([action.getName(i).lower() for i in range(action.nActions)].index(verb))
-PY
-}
-
 # A path with a space in it, as a home folder may have.
 mkdir "$work/my folder"
 
@@ -143,24 +117,6 @@ for option in -Auth -ProxyAuth; do
     cmp -s "$file" "$work/before" || fail "$option: Escape changed the file"
     [ "$(stat -c %a "$file")" = 644 ] || fail "$option: Escape changed the file mode"
 done
-
-# The other modes, chosen and confirmed through accessibility actions alone:
-# the radio button's Toggle action switches the mode, with its fields. The
-# controls are found by their English names.
-file="$work/my folder/cred-modes"
-LANGUAGE=en open_dialog -Auth "$file"
-by_accessibility 'toggle=API key' 'text=Key= K-9 ' press=OK ||
-    fail "the API key could not be given through accessibility actions"
-finish
-[ "$status" = 0 ] && [ "$(cat "$file")" = '-keyauth K-9' ] ||
-    fail "API key by accessibility: status $status, file holds '$(cat "$file")'"
-LANGUAGE=en open_dialog -Auth "$file"
-by_accessibility 'toggle=Kerberos single sign-on' \
-    'toggle=Do not try without authentication first' press=OK ||
-    fail "Kerberos could not be chosen through accessibility actions"
-finish
-[ "$status" = 0 ] && [ "$(cat "$file")" = '-k -na' ] ||
-    fail "Kerberos by accessibility: status $status, file holds '$(cat "$file")'"
 
 # As an ordinary account: a credential file that zanlauncher left read-only
 # (0400) is replaced by OK, and the new one is 0600.
