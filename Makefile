@@ -14,7 +14,7 @@ DEPS := cmake g++ make pkgconf qt6-base-dev qt6-base-dev-tools qt6-tools-dev \
         fonts-noto-cjk locales dpkg-dev lintian appstream libglib2.0-bin procps \
         clang libclang-rt-dev valgrind qt6-translations-l10n at-spi2-core python3-pyatspi
 
-.PHONY: all deps configure build test demo bench clean fuzz check-memory install uninstall deb
+.PHONY: all deps print-deps configure build test demo bench clean fuzz check-memory install uninstall deb test-on
 
 all: build
 
@@ -29,6 +29,9 @@ deps:
 	        echo "Missing packages. Run:"; echo "  sudo apt-get install -y $$missing"; exit 1; \
 	    fi; \
 	fi
+
+print-deps:
+	@echo $(DEPS)
 
 $(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
@@ -69,6 +72,12 @@ fuzz: deps
 	    -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(FUZZ_BUILD) --target fuzzers -j $(JOBS)
 	./tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_JOBS)
+
+# make test and a headless make demo in a fresh minimal Debian DIST root
+# (root only; the root is kept in /var/cache/zan-roots/DIST, see .ci/test-on).
+DIST ?= trixie
+test-on:
+	@ZAN_DEPS="$(DEPS)" ./.ci/test-on $(DIST)
 
 # Every path of the dialog program under valgrind (a few minutes; not part
 # of make test).
