@@ -41,17 +41,24 @@ int openRegularFile(const QByteArray &path, qint64 maxBytes, qint64 *size, QStri
         *error = QStringLiteral("no file named");
         return -1;
     }
+    const auto notRegular = [](const struct stat &info) {
+        return S_ISDIR(info.st_mode) ? QStringLiteral("is a folder")
+                                     : QStringLiteral("not a regular file");
+    };
+    struct stat info {};
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
-        *error = describe(path, errnoText(errno));
+        const int why = errno;
+        // A device node on a file system mounted nodev (Debian 13's /tmp)
+        // cannot be opened at all: say what it is, not that it was refused.
+        const bool other = ::stat(path.constData(), &info) == 0 && !S_ISREG(info.st_mode);
+        *error = describe(path, other ? notRegular(info) : errnoText(why));
         return -1;
     }
-    struct stat info {};
     if (::fstat(fd, &info) != 0) {
         *error = describe(path, errnoText(errno));
     } else if (!S_ISREG(info.st_mode)) {
-        *error = describe(path, S_ISDIR(info.st_mode) ? QStringLiteral("is a folder")
-                                                      : QStringLiteral("not a regular file"));
+        *error = describe(path, notRegular(info));
     } else if (info.st_size > maxBytes) {
         *error = describe(path, QStringLiteral("file too large (%1 bytes)").arg(info.st_size));
     } else {
