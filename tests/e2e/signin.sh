@@ -69,6 +69,16 @@ open_dialog() {
 
 base64_of() { printf '%s' "$1" | base64 -w 0; }
 
+# answer NAME PASSWORD KEY: types the user name (none: the offered one stays)
+# and the password into the open dialog, then ends it with KEY.
+answer() {
+    [ -z "$1" ] || zan_type "$window" "$1"
+    press Tab
+    zan_type "$window" "$2"
+    press "$3"
+    finish
+}
+
 # A path with a space in it, as a home folder may have.
 mkdir "$work/my folder"
 
@@ -95,10 +105,7 @@ for option in -Auth -ProxyAuth; do
     # credential.
     printf 'olduser\n' >"$file"
     open_dialog "$option" "$file"
-    press Tab
-    zan_type "$window" 'pw'
-    press Return
-    finish
+    answer '' 'pw' Return
     [ "$status" = 0 ] || fail "$option: Enter with the offered name gave status $status"
     [ "$(cat "$file")" = "$(base64_of 'olduser:pw')" ] ||
         fail "$option: offered name gave '$(cat "$file")'"
@@ -108,11 +115,7 @@ for option in -Auth -ProxyAuth; do
     chmod 0644 "$file"
     cp -p "$file" "$work/before"
     open_dialog "$option" "$file"
-    zan_type "$window" 'mallory'
-    press Tab
-    zan_type "$window" 'secret'
-    press Escape
-    finish
+    answer 'mallory' 'secret' Escape
     [ "$status" = 1 ] || fail "$option: Escape gave status $status"
     cmp -s "$file" "$work/before" || fail "$option: Escape changed the file"
     [ "$(stat -c %a "$file")" = 644 ] || fail "$option: Escape changed the file mode"
@@ -125,10 +128,7 @@ printf 'olduser:' >"$file"
 chmod 0400 "$file"
 owned_by_user "$file"
 start_dialog as_user "$user_program" -Auth "$file"
-press Tab
-zan_type "$window" 'pw'
-press Return
-finish
+answer '' 'pw' Return
 [ "$status" = 0 ] || fail "OK over a read-only credential file gave status $status"
 [ "$(cat "$file")" = "$(base64_of 'olduser:pw')" ] || fail "read-only file holds '$(cat "$file")'"
 [ "$(stat -c %a "$file")" = 600 ] || fail "read-only file: mode $(stat -c %a "$file") after OK"
@@ -139,11 +139,7 @@ mkdir "$user_dir/latin1"
 owned_by_user "$user_dir/latin1"
 file="$user_dir/latin1/caf"$'\xe9'
 start_dialog as_user "$user_program" -ProxyAuth "$file"
-zan_type "$window" 'bob'
-press Tab
-zan_type "$window" 'pw'
-press Return
-finish
+answer 'bob' 'pw' Return
 [ "$status" = 0 ] || fail "a Latin-1 credential path gave status $status"
 [ "$(cat "$file" 2>&1)" = "$(base64_of 'bob:pw')" ] || fail "the Latin-1 file holds '$(cat "$file" 2>&1)'"
 [ "$(ls -A "$user_dir/latin1")" = "caf"$'\xe9' ] ||
@@ -160,11 +156,7 @@ else
     cp "$ZAN_E2E_FOREIGN_TARGET" "$work/victim"
     : >"$work/log"
     start_dialog as_user "$user_program" -Auth "$link"
-    zan_type "$window" 'eve'
-    press Tab
-    zan_type "$window" 'pw'
-    press Return
-    finish
+    answer 'eve' 'pw' Return
     [ "$status" = 255 ] || fail "another account's link gave status $status"
     cmp -s "$ZAN_E2E_FOREIGN_TARGET" "$work/victim" || fail "the sign-in wrote through another account's link"
     grep -qF "$link" "$work/log" || fail "no log line names the link"
