@@ -77,7 +77,7 @@ fuzz: deps
 # (root only; the root is kept in /var/cache/zan-roots/DIST, see .ci/test-on).
 DIST ?= trixie
 test-on:
-	@ZAN_DEPS="$(DEPS)" ./.ci/test-on $(DIST)
+	@./.ci/test-on $(DIST)
 
 # Every path of the dialog program under valgrind (a few minutes; not part
 # of make test).

@@ -78,10 +78,8 @@ void GuiStartup::started()
         const QMessageLogContext context(message.file.constData(), message.line,
                                          message.function.constData(),
                                          message.category.constData());
-        if (startup.previous)
-            startup.previous(message.type, context, message.text);
-        else
-            qt_message_output(message.type, context, message.text);
+        // To the handler just restored.
+        qt_message_output(message.type, context, message.text);
     }
 }
 
