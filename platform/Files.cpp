@@ -237,7 +237,7 @@ struct Target {
 // that every link on the way, to a folder or at the end, meets the rule
 // above before it is followed here. The walk ends at the folder and the name
 // of the file, without asking /proc for them; a link to a name that does not
-// exist yet names the file to make. The reason, when there is no such file.
+// exist yet names the file to make. Returns why not, when it cannot get there.
 QString walk(const QByteArray &path, Target *target)
 {
     QByteArrayList names;
