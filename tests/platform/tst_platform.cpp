@@ -18,6 +18,7 @@
 #include <optional>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -239,6 +240,8 @@ void TestPlatform::fileReplaced_data()
     // replace, and the error says so.
     QTest::newRow("a pipe named through /dev/fd: refused")
         << "pipe" << -1 << false << 0 << "a pipe";
+    QTest::newRow("a socket named through /dev/fd: refused")
+        << "socket" << -1 << false << 0 << "not a regular file";
     // A link in a folder such as /tmp is followed only when it is ours or the
     // folder owner's, by our own rule whatever fs.protected_symlinks says;
     // the kernel's rule, where on, comes after it. These hold for root too.
@@ -368,8 +371,8 @@ void TestPlatform::fileReplaced()
         QVERIFY(QDir(dir.path()).mkdir("list.json"));
     } else if (before == "latin1") {
         path = file = folder + "/caf\xe9";
-    } else if (before == "pipe") {
-        QCOMPARE(::pipe(pipe), 0);
+    } else if (before == "pipe" || before == "socket") {
+        QCOMPARE(before == "pipe" ? ::pipe(pipe) : ::socketpair(AF_UNIX, SOCK_STREAM, 0, pipe), 0);
         path = "/dev/fd/" + QByteArray::number(pipe[1]);
     }
     // QTemporaryDir finds a name that is not UTF-8 by its decoded form, which
