@@ -160,107 +160,180 @@ ReadResult readWholeFile(const QByteArray &path, qint64 maxBytes)
 }
 
 namespace {
-// The folder part of a path: "." for a bare name, "/" for a name at the root.
-QByteArray folderOf(const QByteArray &path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0)
-        return QByteArrayLiteral(".");
-    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
-}
+// Closes a descriptor when it goes; a moved one passes it on.
+struct Descriptor {
+    explicit Descriptor(int fd = -1) : fd(fd) {}
+    Descriptor(Descriptor &&other) noexcept : fd(std::exchange(other.fd, -1)) {}
+    Descriptor &operator=(Descriptor &&other) noexcept
+    {
+        std::swap(fd, other.fd);
+        return *this;
+    }
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    int fd;
+};
 
-QByteArray procName(int fd)
-{
-    return "/proc/self/fd/" + QByteArray::number(fd);
-}
+// As many links as the kernel follows in one lookup.
+constexpr int maximumLinks = 40;
 
-// The text of a symbolic link; false with errno set.
-bool readLink(const QByteArray &path, QByteArray *text)
+// The text of the symbolic link behind an O_PATH descriptor; false with
+// errno set.
+bool readLink(int link, QByteArray *text)
 {
-    QByteArray link(PATH_MAX, Qt::Uninitialized);
-    const ssize_t length = ::readlink(path.constData(), link.data(), size_t(link.size()));
+    QByteArray buffer(PATH_MAX, Qt::Uninitialized);
+    const ssize_t length = ::readlinkat(link, "", buffer.data(), size_t(buffer.size()));
     if (length < 0)
         return false;
-    if (length >= link.size()) {
+    if (length >= buffer.size()) {
         errno = ENAMETOOLONG;
         return false;
     }
-    link.truncate(length);
-    *text = link;
+    buffer.truncate(length);
+    *text = buffer;
     return true;
 }
 
-// Whether a link (info from lstat) may be followed: a link in a folder that
-// everyone may write to and only owners delete from, as /tmp, is followed
-// only when it is ours or the folder owner's. Any other account could point
-// a name that we are about to write at a file of ours. This is the rule the
-// kernel applies to every lookup under fs.protected_symlinks.
-bool mayFollow(const QByteArray &path, const struct stat &link)
+// Whether a link (info from lstat) in a folder (a descriptor) may be
+// followed: a link in a folder that everyone may write to and only owners
+// delete from, as /tmp, is followed only when it is ours or the folder
+// owner's. Any other account could point a name that we are about to write
+// at a file of ours. This is the rule the kernel applies to every lookup
+// under fs.protected_symlinks, which is off on many machines.
+bool mayFollow(int folder, const struct stat &link)
 {
     if (link.st_uid == ::geteuid())
         return true;
-    struct stat folder {};
-    if (::stat(folderOf(path).constData(), &folder) != 0)
+    struct stat info {};
+    if (::fstat(folder, &info) != 0)
         return false;
     const mode_t shared = S_ISVTX | S_IWOTH;
-    return (folder.st_mode & shared) != shared || folder.st_uid == link.st_uid;
+    return (info.st_mode & shared) != shared || info.st_uid == link.st_uid;
+}
+
+// Puts the names that a path is made of on the stack, the first on top. A
+// path that ends in a slash names a folder, as one that ends in "." does.
+void pushNames(const QByteArray &path, QByteArrayList *stack)
+{
+    QByteArrayList names = path.split('/');
+    names.removeAll(QByteArray());
+    if (names.isEmpty() || path.endsWith('/'))
+        names.append(QByteArrayLiteral("."));
+    for (qsizetype i = names.size(); i-- > 0;)
+        stack->append(names.at(i));
 }
 
 struct Target {
-    QByteArray path; // the existing file's own name, with no link in it; else the name to make
-    int file = -1;   // an O_PATH descriptor of the existing file, else -1
+    Descriptor folder; // the folder that holds the file, or is to hold it
+    QByteArray name;   // the file's name in that folder, never a link
+    Descriptor file;   // an O_PATH descriptor of the existing file, else none
     QString error;
 };
 
-// Finds the file that a write to path replaces or makes. An existing file is
-// opened through the kernel, which follows links by its own rules (what
-// fs.protected_symlinks forbids fails here as it does for every program),
-// and its name is the one the kernel gives the descriptor. A link to a name
-// that does not exist yet names the file to make: the kernel follows no such
-// link for us, so its rule is applied here, link by link.
+// Walks the path a name at a time, each opened without following a link, so
+// that every link on the way, to a folder or at the end, meets the rule
+// above before it is followed here. The walk ends at the folder and the name
+// of the file, without asking /proc for them; a link to a name that does not
+// exist yet names the file to make. Returns why not, when it cannot get there.
+QString walk(const QByteArray &path, Target *target)
+{
+    QByteArrayList names;
+    pushNames(path, &names);
+    Descriptor folder(::open(path.startsWith('/') ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (folder.fd < 0)
+        return errnoText(errno);
+    int links = 0;
+    while (!names.isEmpty()) {
+        const QByteArray name = names.takeLast();
+        const bool last = names.isEmpty();
+        // A folder on the way is opened as one, so that an automounted folder
+        // is mounted; a link there is then "not a folder" and opened as such.
+        int fd = -1;
+        if (!last)
+            fd = ::openat(folder.fd, name.constData(),
+                          O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (last || (fd < 0 && errno == ENOTDIR))
+            fd = ::openat(folder.fd, name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        Descriptor entry(fd);
+        if (entry.fd < 0) {
+            if (errno != ENOENT || !last)
+                return errnoText(errno);
+            target->folder = std::move(folder);
+            target->name = name;
+            return {};
+        }
+        struct stat info {};
+        if (::fstat(entry.fd, &info) != 0)
+            return errnoText(errno);
+        if (S_ISLNK(info.st_mode)) {
+            if (++links > maximumLinks)
+                return errnoText(ELOOP);
+            if (!mayFollow(folder.fd, info))
+                return QStringLiteral("a link that another account left in a shared folder "
+                                      "is not followed");
+            QByteArray text;
+            if (!readLink(entry.fd, &text))
+                return errnoText(errno);
+            if (text.startsWith('/')) {
+                folder = Descriptor(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+                if (folder.fd < 0)
+                    return errnoText(errno);
+            }
+            pushNames(text, &names);
+        } else if (last) {
+            target->folder = std::move(folder);
+            target->name = name;
+            target->file = std::move(entry);
+            return {};
+        } else if (!S_ISDIR(info.st_mode)) {
+            return errnoText(ENOTDIR);
+        } else {
+            folder = std::move(entry);
+        }
+    }
+    return errnoText(ENOENT);
+}
+
+bool sameFile(const struct stat &one, const struct stat &other)
+{
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+const QString changedMeanwhile = QStringLiteral("the file changed while being replaced");
+
+// Finds the file that a write to path replaces or makes: the walk above,
+// then the kernel's own lookup of the name, with whatever rules it has for
+// links. Where the kernel refuses, so does the write, and it must find what
+// the walk found. It finds a file where the walk finds none when a name
+// such as /dev/stdout leads through /proc to a pipe, which has no name to
+// replace.
 Target findTarget(const QByteArray &path)
 {
     Target target;
-    QByteArray current = path;
-    // As many links as the kernel follows in one lookup.
-    for (int links = 0; links <= 40; ++links) {
-        const int fd = ::open(current.constData(), O_PATH | O_CLOEXEC);
-        if (fd >= 0) {
-            QByteArray name;
-            if (!readLink(procName(fd), &name) || !name.startsWith('/')) {
-                target.error = errnoText(errno);
-                ::close(fd);
-                return target;
-            }
-            target.path = name;
-            target.file = fd;
-            return target;
-        }
-        struct stat info {};
-        if (errno != ENOENT || ::lstat(current.constData(), &info) != 0) {
-            if (errno == ENOENT)
-                target.path = current; // a name to make
-            else
-                target.error = errnoText(errno);
-            return target;
-        }
-        if (!S_ISLNK(info.st_mode)) { // the name appeared meanwhile
-            target.error = errnoText(EAGAIN);
-            return target;
-        }
-        if (!mayFollow(current, info)) {
-            target.error = QStringLiteral("a link that another account left in a shared folder "
-                                          "is not followed");
-            return target;
-        }
-        QByteArray link;
-        if (!readLink(current, &link)) {
+    target.error = walk(path, &target);
+    if (!target.error.isEmpty())
+        return target;
+    const Descriptor kernel(::open(path.constData(), O_PATH | O_CLOEXEC));
+    struct stat found {};
+    if (kernel.fd < 0 || ::fstat(kernel.fd, &found) != 0) {
+        if (errno != ENOENT)
             target.error = errnoText(errno);
-            return target;
-        }
-        current = link.startsWith('/') ? link : folderOf(current) + '/' + link;
+        else if (target.file.fd >= 0)
+            target.error = changedMeanwhile;
+        return target;
     }
-    target.error = errnoText(ELOOP);
+    struct stat walked {};
+    if (target.file.fd >= 0 && ::fstat(target.file.fd, &walked) == 0 && sameFile(walked, found))
+        return target;
+    if (S_ISFIFO(found.st_mode))
+        target.error = QStringLiteral("a pipe, not a file");
+    else if (!S_ISREG(found.st_mode) && !S_ISDIR(found.st_mode))
+        target.error = QStringLiteral("not a regular file");
+    else
+        target.error = changedMeanwhile;
     return target;
 }
 
@@ -297,13 +370,32 @@ int createTemporaryFile(int folder, const QByteArray &target, mode_t mode, QByte
 
 constexpr char accessAcl[] = "system.posix_acl_access";
 
-// The access ACL of the file behind an O_PATH descriptor into *acl, empty
-// when it has none. False when it has one that cannot be read.
-bool readAccessAcl(int file, QByteArray *acl)
+QByteArray procName(int fd)
+{
+    return "/proc/self/fd/" + QByteArray::number(fd);
+}
+
+// The access ACL of the existing file into *acl, empty when it has none.
+// False when it has one that cannot be read. An O_PATH descriptor has no
+// attributes to read but by its name in /proc; where /proc is not mounted,
+// the file is opened for reading to ask it, which a file that we may not
+// read refuses.
+bool readAccessAcl(const Target &target, QByteArray *acl)
 {
     QByteArray buffer(XATTR_SIZE_MAX, Qt::Uninitialized);
-    const ssize_t size =
-        ::getxattr(procName(file).constData(), accessAcl, buffer.data(), size_t(buffer.size()));
+    ssize_t size = ::getxattr(procName(target.file.fd).constData(), accessAcl, buffer.data(),
+                              size_t(buffer.size()));
+    if (size < 0 && errno == ENOENT) {
+        const Descriptor readable(
+            ::openat(target.folder.fd, target.name.constData(),
+                     O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat opened {
+        }, found{};
+        if (readable.fd < 0 || ::fstat(readable.fd, &opened) != 0 ||
+            ::fstat(target.file.fd, &found) != 0 || !sameFile(opened, found))
+            return false;
+        size = ::fgetxattr(readable.fd, accessAcl, buffer.data(), size_t(buffer.size()));
+    }
     if (size < 0)
         return errno == ENODATA || errno == ENOTSUP;
     *acl = buffer.left(size);
@@ -311,11 +403,11 @@ bool readAccessAcl(int file, QByteArray *acl)
 }
 
 // Gives the new file, still empty and owner-only, its access: the mode, the
-// old file's group (old set) and the access ACL of aclFrom, an O_PATH
-// descriptor (-1 for none). What cannot be carried over narrows the access
+// old file's group (old set) and the access ACL of aclFrom (none when
+// null). What cannot be carried over narrows the access
 // and never widens it: without the old group or its ACL, the group and others
 // get nothing. False with errno set when the mode cannot be set.
-bool grantAccess(int fd, mode_t mode, const struct stat *old, int aclFrom)
+bool grantAccess(int fd, mode_t mode, const struct stat *old, const Target *aclFrom)
 {
     bool narrow = false;
     struct stat now {};
@@ -323,7 +415,7 @@ bool grantAccess(int fd, mode_t mode, const struct stat *old, int aclFrom)
                 (now.st_gid != old->st_gid && ::fchown(fd, uid_t(-1), old->st_gid) != 0)))
         narrow = true;
     QByteArray acl;
-    if (aclFrom >= 0 && !narrow && !readAccessAcl(aclFrom, &acl))
+    if (aclFrom && !narrow && !readAccessAcl(*aclFrom, &acl))
         narrow = true;
     // The ACL sets the mode bits with it.
     if (!acl.isEmpty() && !narrow &&
@@ -356,18 +448,6 @@ bool writeAll(int fd, const QByteArray &bytes)
     return true;
 }
 
-// Closes a descriptor when it goes.
-struct Descriptor {
-    explicit Descriptor(int fd) : fd(fd) {}
-    ~Descriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int fd;
-};
 } // namespace
 
 WriteResult writeFileAtomically(const QByteArray &path, const QByteArray &bytes,
@@ -379,14 +459,13 @@ WriteResult writeFileAtomically(const QByteArray &path, const QByteArray &bytes,
         return result;
     }
     const Target target = findTarget(path);
-    const Descriptor oldFile(target.file);
     if (!target.error.isEmpty()) {
         result.error = describe(path, target.error);
         return result;
     }
     struct stat old {};
-    const bool exists = oldFile.fd >= 0;
-    if (exists && ::fstat(oldFile.fd, &old) != 0) {
+    const bool exists = target.file.fd >= 0;
+    if (exists && ::fstat(target.file.fd, &old) != 0) {
         result.error = describe(path, errnoText(errno));
         return result;
     }
@@ -401,17 +480,12 @@ WriteResult writeFileAtomically(const QByteArray &path, const QByteArray &bytes,
         return result;
     }
     // From here on the folder is held, and the file is named within it.
-    const QByteArray name = target.path.mid(target.path.lastIndexOf('/') + 1);
-    const Descriptor folder(
-        ::open(folderOf(target.path).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (folder.fd < 0) {
-        result.error = describe(path, errnoText(errno));
-        return result;
-    }
+    const int folder = target.folder.fd;
+    const QByteArray &name = target.name;
     struct stat entry {};
-    if (exists && (::fstatat(folder.fd, name.constData(), &entry, AT_SYMLINK_NOFOLLOW) != 0 ||
-                   entry.st_dev != old.st_dev || entry.st_ino != old.st_ino)) {
-        result.error = describe(path, QStringLiteral("the file changed while being replaced"));
+    if (exists && (::fstatat(folder, name.constData(), &entry, AT_SYMLINK_NOFOLLOW) != 0 ||
+                   !sameFile(entry, old))) {
+        result.error = describe(path, changedMeanwhile);
         return result;
     }
     // Without a mode of its own, a new file is created as any program would
@@ -422,21 +496,21 @@ WriteResult writeFileAtomically(const QByteArray &path, const QByteArray &bytes,
 
     QByteArray temporary;
     const int fd =
-        createTemporaryFile(folder.fd, name, exactMode ? newMode & 0700 : newMode, &temporary);
+        createTemporaryFile(folder, name, exactMode ? newMode & 0700 : newMode, &temporary);
     if (fd < 0) {
         result.error = describe(path, errnoText(errno));
         return result;
     }
     const auto fail = [&](int why) {
         result.error = describe(path, errnoText(why));
-        ::unlinkat(folder.fd, temporary.constData(), 0);
+        ::unlinkat(folder, temporary.constData(), 0);
         return result;
     };
     // Set before the first byte, so that a secret never sits in a file that
     // others may read, whatever the umask let through. The old file's group
     // stays; its ACL goes with its mode, while a mode given is the whole
     // access.
-    if (exactMode && !grantAccess(fd, newMode, exists ? &old : nullptr, mode ? -1 : oldFile.fd)) {
+    if (exactMode && !grantAccess(fd, newMode, exists ? &old : nullptr, mode ? nullptr : &target)) {
         const int why = errno;
         ::close(fd);
         return fail(why);
@@ -452,11 +526,11 @@ WriteResult writeFileAtomically(const QByteArray &path, const QByteArray &bytes,
     }
     if (::close(fd) != 0)
         return fail(errno);
-    if (::renameat(folder.fd, temporary.constData(), folder.fd, name.constData()) != 0)
+    if (::renameat(folder, temporary.constData(), folder, name.constData()) != 0)
         return fail(errno);
     // The new name on the disk too; a folder that cannot be opened or synced
     // still holds the file, so this is not a failure.
-    const Descriptor readable(::openat(folder.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor readable(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (readable.fd >= 0)
         ::fsync(readable.fd);
     result.ok = true;

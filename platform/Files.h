@@ -66,9 +66,11 @@ struct WriteResult {
 // group stays; where it cannot (a group we are not in), the group and others
 // get no access at all rather than pass it to another group. A symbolic link
 // is followed to the file it names, which is replaced while the link stays,
-// as the kernel follows links: not one that another account left in a shared
-// sticky folder such as /tmp (fs.protected_symlinks), whether or not the file
-// it names exists yet. A folder or a device is never replaced.
+// as the kernel follows links: never one that another account left in a
+// shared sticky folder such as /tmp, at the end or on the way, whether or not
+// the file it names exists yet and whatever the kernel's own switch for such
+// links (fs.protected_symlinks) says. No /proc is needed. A folder, a device
+// or a pipe (such as /dev/stdout may name) is never replaced.
 WriteResult writeFileAtomically(const QByteArray &path, const QByteArray &bytes,
                                 std::optional<mode_t> mode = {});
 

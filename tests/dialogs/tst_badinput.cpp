@@ -22,6 +22,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,6 +30,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace zantest;
 
@@ -346,6 +348,9 @@ void TestDialogBadInput::credentialFile_data()
             << "" << 255 << failure;
         QTest::newRow(QByteArray(tag + "that is a folder").constData()) << option << "folder"
                                                                         << "" << 255 << failure;
+        // What /dev/stdout names when the output goes to a pipe.
+        QTest::newRow(QByteArray(tag + "a pipe (/dev/fd)").constData()) << option << "pipe"
+                                                                        << "" << 255 << failure;
         QTest::newRow(QByteArray(tag + "a FIFO (offer refused, then replaced)").constData())
             << option << "fifo"
             << "" << 0 << QString();
@@ -369,6 +374,12 @@ void TestDialogBadInput::credentialFile()
     QTemporaryDir dir;
     QString path = dir.filePath(QStringLiteral("credential"));
     std::unique_ptr<UnwritableFolder> readOnly;
+    int pipe[2] = {-1, -1};
+    const auto closePipe = qScopeGuard([&] {
+        for (const int end : pipe)
+            if (end >= 0)
+                ::close(end);
+    });
     if (where == QLatin1String("missing")) {
         path = dir.filePath(QStringLiteral("no/such/folder/credential"));
     } else if (where == QLatin1String("readonly")) {
@@ -384,6 +395,9 @@ void TestDialogBadInput::credentialFile()
         path = QStringLiteral("/proc/self/zan-credential");
     } else if (where == QLatin1String("folder")) {
         QVERIFY(QDir().mkdir(path));
+    } else if (where == QLatin1String("pipe")) {
+        QCOMPARE(::pipe(pipe), 0);
+        path = QStringLiteral("/dev/fd/%1").arg(pipe[1]);
     } else if (where == QLatin1String("fifo")) {
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     } else if (where == QLatin1String("invalid")) {
@@ -426,6 +440,9 @@ void TestDialogBadInput::credentialFile()
         QCOMPARE(capture.log.size(), 2);
         QCOMPARE(capture.log.first(), logLine);
         QVERIFY(!capture.log.at(1).isEmpty());
+        if (where == QLatin1String("pipe"))
+            QVERIFY2(capture.log.at(1).contains(QStringLiteral("a pipe")),
+                     qPrintable(capture.log.at(1)));
         QCOMPARE(kindAt(path), kindBefore);
     }
 }

@@ -145,21 +145,43 @@ answer 'bob' 'pw' Return
 [ "$(ls -A "$user_dir/latin1")" = "caf"$'\xe9' ] ||
     fail "the folder holds $(ls -A "$user_dir/latin1" | od -An -c)"
 
-# Another account's link in a shared sticky folder (.ci/run plants one
-# before the ordinary-account pass), leading to a file of ours: the kernel
-# refuses that name to us, and so does the sign-in: status 255, a log line,
-# the file untouched.
+# Another account's link in a shared sticky folder, leading to a file of ours:
+# the sign-in does not write through it, whatever fs.protected_symlinks says:
+# status 255, a log line naming the link, the file untouched. .ci/run plants
+# one for its ordinary-account pass; run as root, this script plants its own.
+# Our own link in the same folder is followed.
 link=${ZAN_E2E_FOREIGN_LINK:-}
-if [ -z "$link" ] || [ "$(cat /proc/sys/fs/protected_symlinks)" != 1 ]; then
-    echo "SKIP: another account's link: none planted (ZAN_E2E_FOREIGN_LINK), or fs.protected_symlinks off"
+victim=${ZAN_E2E_FOREIGN_TARGET:-}
+if [ -z "$link" ] && [ "$(id -u)" = 0 ]; then
+    mkdir -m 1777 "$work/shared"
+    victim="$user_dir/notes"
+    echo "the user's own notes" >"$victim"
+    owned_by_user "$victim"
+    link="$work/shared/credential"
+    ln -s "$victim" "$link"
+    chown -h "$([ "$test_user" = nobody ] && echo daemon || echo nobody)" "$link"
+fi
+if [ -z "$link" ]; then
+    echo "SKIP: another account's link: none planted (ZAN_E2E_FOREIGN_LINK), and planting one needs root"
 else
-    cp "$ZAN_E2E_FOREIGN_TARGET" "$work/victim"
+    echo "another account's link, fs.protected_symlinks=$(cat /proc/sys/fs/protected_symlinks 2>/dev/null || echo '?')"
+    cp "$victim" "$work/victim"
     : >"$work/log"
     start_dialog as_user "$user_program" -Auth "$link"
     answer 'eve' 'pw' Return
     [ "$status" = 255 ] || fail "another account's link gave status $status"
-    cmp -s "$ZAN_E2E_FOREIGN_TARGET" "$work/victim" || fail "the sign-in wrote through another account's link"
+    cmp -s "$victim" "$work/victim" || fail "the sign-in wrote through another account's link"
     grep -qF "$link" "$work/log" || fail "no log line names the link"
+
+    own="$(dirname "$link")/own.$$"
+    (as_user ln -s "$user_dir/own-credential" "$own")
+    start_dialog as_user "$user_program" -Auth "$own"
+    answer 'eve' 'pw' Return
+    [ "$status" = 0 ] || fail "our own link in a shared folder gave status $status"
+    [ -L "$own" ] || fail "our own link was replaced by a file"
+    [ "$(cat "$user_dir/own-credential")" = "$(base64_of 'eve:pw')" ] ||
+        fail "the file our own link names holds '$(cat "$user_dir/own-credential")'"
+    rm -f "$own"
 fi
 
 # Nothing secret reaches the log.
