@@ -547,6 +547,10 @@ void TestAppDelegate::launchTokenToConsoleLauncher_data()
     QTest::newRow("Open with a startup ID")
         << "open" << QVariantMap{{"desktop-startup-id", token}} << false << token;
     QTest::newRow("Open without token") << "open" << QVariantMap{} << false << QString();
+    // The token the launcher was started with is not this event's, and no
+    // child inherits it.
+    QTest::newRow("Open in a launcher started with a token")
+        << "open after start token" << QVariantMap{} << false << QString();
     // The agreement came to the front with it; a token is used once.
     QTest::newRow("Open that shows the agreement")
         << "open" << QVariantMap{{"activation-token", token}} << true << QString();
@@ -582,7 +586,15 @@ void TestAppDelegate::launchTokenToConsoleLauncher()
 
     const QString url = QStringLiteral("zan://h/x");
     auto *service = new UrlEventService(m_delegate.get());
-    if (road == QLatin1String("open")) {
+    const auto noTokenLeft = qScopeGuard([] {
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+        qunsetenv("DESKTOP_STARTUP_ID");
+    });
+    if (road.startsWith(QLatin1String("open"))) {
+        if (road != QLatin1String("open")) {
+            qputenv("XDG_ACTIVATION_TOKEN", "start-token");
+            saveLaunchToken(takeLaunchTokenFromEnvironment());
+        }
         setProcessArguments({program});
         m_delegate->applicationWillFinishLaunching();
         service->Open({url}, platformData);
