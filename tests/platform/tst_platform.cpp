@@ -17,6 +17,7 @@
 #include <dirent.h>
 #include <grp.h>
 #include <optional>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -355,6 +356,8 @@ void TestPlatform::startupMessages()
     const QtMessageHandler outer = qInstallMessageHandler(recordMessage);
     const auto restore = qScopeGuard([outer] { qInstallMessageHandler(outer); });
     QStringList expected;
+    struct sigaction abortBefore = {};
+    ::sigaction(SIGABRT, nullptr, &abortBefore);
     {
         zan::GuiStartup startup("tst_platform", QStringLiteral("none shown."), 7);
         for (const QString &text : std::as_const(before)) {
@@ -365,6 +368,11 @@ void TestPlatform::startupMessages()
         startup.started();
         QCOMPARE(handedOn(), expected);
     }
+    // An abort after start-up is handled as before it.
+    struct sigaction abortAfter = {};
+    ::sigaction(SIGABRT, nullptr, &abortAfter);
+    QCOMPARE(reinterpret_cast<void *>(abortAfter.sa_handler),
+             reinterpret_cast<void *>(abortBefore.sa_handler));
     for (const QString &text : std::as_const(after)) {
         qInfo("%s", qPrintable(text));
         expected.append(QStringLiteral("%1:%2").arg(int(QtInfoMsg)).arg(text));
@@ -401,8 +409,8 @@ void TestPlatform::startupEnds_data()
         << QStringList{} << QByteArray("QT_FATAL_WARNINGS=1") << 0 << QByteArray();
     // Qt's own rule once start-up is over: the warning, then its abort.
     QTest::newRow("warning made fatal after start-up")
-        << QStringList{"started", "w:late"} << QByteArray("QT_FATAL_WARNINGS=1") << -1
-        << QByteArray("late\n");
+        << QStringList{"w:early", "started", "w:late"} << QByteArray("QT_FATAL_WARNINGS=2") << -1
+        << QByteArray("early\nlate\n");
 }
 
 void TestPlatform::startupEnds()
