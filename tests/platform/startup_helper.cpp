@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Start-up as the programs go through it, with the messages a window system
 // writes while it starts given on the command line: "w:TEXT" a warning,
-// "c:TEXT" a critical message, "f:TEXT" the fatal one; "started" ends
+// "c:TEXT" a critical message, "f:TEXT" the fatal one, "i:TEXT" an
+// informational one; "abort" aborts as a failed check would; "started" ends
 // start-up there (else it ends after the last message). Start-up fails with
 // status 7 ("nothing shown."); otherwise the helper writes "started" on
 // standard output and ends with 0.
@@ -10,6 +11,7 @@
 #include <QtGlobal>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 int main(int argc, char **argv)
@@ -23,6 +25,10 @@ int main(int argc, char **argv)
             qCritical("%s", text);
         else if (std::strncmp(argv[i], "f:", 2) == 0)
             qFatal("%s", text);
+        else if (std::strncmp(argv[i], "i:", 2) == 0)
+            qInfo("%s", text);
+        else if (std::strcmp(argv[i], "abort") == 0)
+            std::abort();
         else if (std::strcmp(argv[i], "started") == 0)
             startup.started();
     }

@@ -407,6 +407,9 @@ void TestPlatform::startupEnds_data()
         << QByteArray("one warning\n");
     QTest::newRow("started without messages")
         << QStringList{} << QByteArray("QT_FATAL_WARNINGS=1") << 0 << QByteArray();
+    // An abort that follows no warning is not Qt's doing: it stays an abort.
+    QTest::newRow("other abort during start-up")
+        << QStringList{"i:loading", "abort"} << QByteArray() << -1 << QByteArray();
     // Qt's own rule once start-up is over: the warning, then its abort.
     QTest::newRow("warning made fatal after start-up")
         << QStringList{"w:early", "started", "w:late"} << QByteArray("QT_FATAL_WARNINGS=2") << -1
