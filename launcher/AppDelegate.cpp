@@ -474,6 +474,11 @@ void AppDelegate::bringForward(const QString &launchToken)
     }
     shown->winId();
     activateWhenExposed(shown->windowHandle(), launchToken);
+    // A minimized window shows nothing, so it would never be exposed and
+    // never come to the front: it is restored as it was before (a maximized
+    // one stays maximized), and comes to the front once it shows again.
+    if (shown->isMinimized())
+        shown->setWindowState(shown->windowState() & ~Qt::WindowMinimized);
 }
 
 void AppDelegate::endBeforeAnyRun(int status)

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <csignal>
+#include <signal.h>
 #include <utility>
 
 namespace zan {
@@ -29,6 +31,11 @@ struct StartupState {
     QList<HeldMessage> held;
     QString consequence;
     int failureStatus = 1;
+    // The last message held is a warning or a critical one, which Qt turns
+    // fatal under QT_FATAL_WARNINGS or QT_FATAL_CRITICALS: it calls the
+    // handler first, then aborts.
+    bool lastMayBeFatal = false;
+    struct sigaction previousAbortAction = {};
 };
 
 StartupState &state()
@@ -39,19 +46,45 @@ StartupState &state()
 
 char fallbackProgram[] = "zan";
 
+QStringList heldTexts()
+{
+    QStringList texts;
+    for (const HeldMessage &message : std::as_const(state().held))
+        texts.append(message.text);
+    return texts;
+}
+
 void holdStartupMessage(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
     StartupState &startup = state();
     if (type != QtFatalMsg) {
         startup.held.append({type, QByteArray(context.file), context.line,
                              QByteArray(context.function), QByteArray(context.category), text});
+        startup.lastMayBeFatal = type == QtWarningMsg || type == QtCriticalMsg;
         return;
     }
-    QStringList earlier;
-    for (const HeldMessage &message : std::as_const(startup.held))
-        earlier.append(message.text);
-    logEntry(startupFailureEntry(earlier, text, startup.consequence));
+    logEntry(startupFailureEntry(heldTexts(), text, startup.consequence));
     // Never returns in the programs: Qt would abort right after.
+    exitProcess(startup.failureStatus);
+}
+
+// Qt aborts right after handing over a message that QT_FATAL_WARNINGS or
+// QT_FATAL_CRITICALS make fatal, and it alone knows which one that is (the
+// variables count messages, by rules that differ between Qt versions). The
+// abort is raised on this thread, from inside Qt's logging, with no lock of
+// the allocator or of standard I/O held, so the line is written as for
+// Qt's own fatal message.
+void startupAborted(int signalNumber)
+{
+    StartupState &startup = state();
+    if (!startup.lastMayBeFatal) {
+        // Not Qt's doing: whatever handled the signal before takes it.
+        ::sigaction(SIGABRT, &startup.previousAbortAction, nullptr);
+        std::raise(signalNumber);
+        return;
+    }
+    const QStringList reasons = heldTexts();
+    logEntry(startupFailureEntry(reasons, reasons.last(), startup.consequence));
     exitProcess(startup.failureStatus);
 }
 
@@ -62,8 +95,13 @@ GuiStartup::GuiStartup(const char *programPath, const QString &consequence, int 
 {
     StartupState &startup = state();
     startup.held.clear();
+    startup.lastMayBeFatal = false;
     startup.consequence = consequence;
     startup.failureStatus = failureStatus;
+    struct sigaction onAbort = {};
+    onAbort.sa_handler = startupAborted;
+    sigemptyset(&onAbort.sa_mask);
+    ::sigaction(SIGABRT, &onAbort, &startup.previousAbortAction);
     startup.previous = qInstallMessageHandler(holdStartupMessage);
 }
 
@@ -73,13 +111,21 @@ void GuiStartup::started()
         return;
     StartupState &startup = state();
     qInstallMessageHandler(startup.previous);
+    ::sigaction(SIGABRT, &startup.previousAbortAction, nullptr);
+    startup.lastMayBeFatal = false;
     const QList<HeldMessage> held = std::exchange(startup.held, {});
     for (const HeldMessage &message : held) {
         const QMessageLogContext context(message.file.constData(), message.line,
                                          message.function.constData(),
                                          message.category.constData());
-        // To the handler just restored.
-        qt_message_output(message.type, context, message.text);
+        // Straight to the handler just restored (Qt 6 hands back its own
+        // default one rather than none). Through qt_message_output Qt would
+        // count each warning a second time against QT_FATAL_WARNINGS=N and
+        // abort where it otherwise would not.
+        if (startup.previous)
+            startup.previous(message.type, context, message.text);
+        else
+            qt_message_output(message.type, context, message.text);
     }
 }
 

@@ -17,7 +17,9 @@ class GuiStartup {
 public:
     // From here until started(), Qt's messages are held, and its fatal one
     // writes "No display could be opened (REASON); CONSEQUENCE" and ends the
-    // process with failureStatus.
+    // process with failureStatus. So does a warning or critical message that
+    // QT_FATAL_WARNINGS or QT_FATAL_CRITICALS make fatal (Qt aborts once the
+    // message is handed over; the abort is caught until started()).
     GuiStartup(const char *programPath, const QString &consequence, int failureStatus);
     ~GuiStartup() { started(); }
     GuiStartup(const GuiStartup &) = delete;

@@ -3,7 +3,7 @@
 # exits 0; Escape deletes the list and exits 255. As an ordinary account: a
 # read-only list is replaced all the same (0), and a folder that cannot be
 # written gives 255 and keeps the list whole. With no display: one log line,
-# 255, the list whole.
+# 255, the list whole, also with QT_FATAL_WARNINGS or QT_FATAL_CRITICALS.
 # Usage (under with-display.sh): dialogs-node.sh BUNDLE_DIR BUILD_DIR
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
@@ -30,15 +30,18 @@ finish
 [ ! -e "$list" ] || fail "Escape left the list in place"
 
 # No display (zanlauncher run over ssh): nothing can be chosen; one line says
-# why, the status is 255 and the list stays as it was.
-cp "$data/node-list.json" "$list"
-status=0
-env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" -SelectNodeFile "$list" \
-    2>"$work/log" || status=$?
-[ "$status" = 255 ] && [ "$(wc -l <"$work/log")" = 1 ] &&
-    grep -q '^No display could be opened' "$work/log" ||
-    fail "with no display: status $status, log: $(cat "$work/log")"
-same_bytes "$list" "$data/node-list.json" "no display"
+# why, the status is 255 and the list stays as it was. The same when Qt's
+# warnings or critical messages are made fatal, as developers and testers do.
+for fatal in '' QT_FATAL_WARNINGS=1 QT_FATAL_CRITICALS=1; do
+    cp "$data/node-list.json" "$list"
+    status=0
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ${fatal:+"$fatal"} "$program" -SelectNodeFile \
+        "$list" 2>"$work/log" || status=$?
+    [ "$status" = 255 ] && [ "$(wc -l <"$work/log")" = 1 ] &&
+        grep -q '^No display could be opened (.*display' "$work/log" ||
+        fail "with no display ($fatal): status $status, log: $(cat "$work/log")"
+    same_bytes "$list" "$data/node-list.json" "no display ($fatal)"
+done
 
 # The next two as an ordinary account, for which a file's mode counts.
 # A read-only list (0444) in the account's own folder: Select replaces it as

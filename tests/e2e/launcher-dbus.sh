@@ -69,12 +69,15 @@ finish
     fail "the console launcher got: $(od -c "$work/record")"
 echo "PASS: SIGCHLD ignored by the parent: status 3 kept; caf\\xE9 and Qt's options passed byte for byte"
 
-# No display at all: one line, status 1, nothing started.
-rm -f "$work/record"
-status=0
-env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$launcher" 'zan://six.example/' \
-    2>"$work/log" || status=$?
-[ "$status" = 1 ] && [ "$(wc -l <"$work/log")" = 1 ] && [ ! -e "$work/record" ] &&
-    grep -q '^No display could be opened' "$work/log" ||
-    fail "with no display: status $status, log: $(cat "$work/log")"
-echo "PASS: no display: one line and status 1"
+# No display at all: one line, status 1, nothing started; the same when Qt's
+# warnings or critical messages are made fatal.
+for fatal in '' QT_FATAL_WARNINGS=1 QT_FATAL_CRITICALS=1; do
+    rm -f "$work/record"
+    status=0
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ${fatal:+"$fatal"} "$launcher" \
+        'zan://six.example/' 2>"$work/log" || status=$?
+    [ "$status" = 1 ] && [ "$(wc -l <"$work/log")" = 1 ] && [ ! -e "$work/record" ] &&
+        grep -q '^No display could be opened (.*display' "$work/log" ||
+        fail "with no display ($fatal): status $status, log: $(cat "$work/log")"
+done
+echo "PASS: no display: one line and status 1, also with fatal warnings or criticals"

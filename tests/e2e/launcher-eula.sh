@@ -15,6 +15,9 @@
 #      launcher runs once, with the first URL, and the launcher ends with 0.
 #   5. A refused URL (not zan:) ends the launcher with 1 and never shows the
 #      prompt; its Open is answered and its startup sequence ends.
+#   6. Under a window manager (openbox), a second Open while the prompt is
+#      minimized brings the prompt back and to the front with its startup ID,
+#      and that startup sequence ends.
 #
 # Usage: launcher-eula.sh BUNDLE_DIR BUILD_DIR [--screenshot]
 # With --screenshot it only shows the prompt with the shipped agreement, saves
@@ -152,3 +155,29 @@ grep -qF 'Refused launch URL "https://evil.example/": not a zan: URL' "$work/ref
 [ ! -e "$work/record" ] || fail "the console launcher ran for a refused URL"
 [ ! -e "$XDG_CONFIG_HOME/zan/$zan_app.ini" ] || fail "a refused URL stored a trail"
 echo "PASS: a refused URL ends with 1 without a prompt"
+
+# 6. A second click while the prompt is minimized, under a window manager.
+command -v openbox >/dev/null || fail "openbox is not installed"
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+cleanups+=("kill $!")
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+wait_for "the window manager" wm_running
+export XDG_CONFIG_HOME="$work/config-minimized"
+open_url "$work/minimized.log"
+window=$(find_prompt) || fail "no prompt under the window manager"
+prompt_viewable() { xwininfo -id "$window" 2>/dev/null | grep -q 'IsViewable'; }
+prompt_hidden() { ! prompt_viewable; }
+prompt_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ]; }
+wait_for "the prompt to show" prompt_viewable
+xdotool windowminimize "$window"
+wait_for "the prompt to be minimized" prompt_hidden
+zan_bus_call Open "['zan://again.example/']" "{'desktop-startup-id': <'zan-e2e-minimized_TIME0'>}" ||
+    fail "the second Open was refused"
+wait_for "the minimized prompt to come back" prompt_viewable
+wait_for "the prompt to come to the front" prompt_active
+wait_for "the second click's sequence to end" grep -qxF "remove: ID=zan-e2e-minimized_TIME0" \
+    "$work/startup"
+zan_keys "$window" Escape
+finish
+[ "$status" = 0 ] || fail "Cancel after the second click ended with $status, not 0"
+echo "PASS: a second Open brings a minimized prompt back to the front and ends its sequence"

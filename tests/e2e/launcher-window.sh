@@ -5,7 +5,8 @@
 # closing it while a console launcher runs leaves the process running.
 # The desktop's launch token: Activate with a startup ID ends that startup
 # sequence once the window shows; Open's token, with no window to show,
-# reaches the console launcher as DESKTOP_STARTUP_ID.
+# reaches the console launcher as DESKTOP_STARTUP_ID; a second Open while
+# only the console launcher runs ends its own startup sequence.
 # With ZAN_WINDOW_SHOT=FILE a picture of the window is saved there.
 # Usage (under with-display.sh): launcher-window.sh BUNDLE_DIR BUILD_DIR
 set -euo pipefail
@@ -88,5 +89,18 @@ xprop -id "$(windows | head -n 1)" _NET_STARTUP_ID | grep -qF "\"$startup_id\"" 
     fail "the window does not carry its startup ID"
 zan_keys "$(windows | head -n 1)" Return
 ends_with 0
+
+# A second click while only the console launcher's dialogs are up: no window
+# of the launcher takes its token, so its startup sequence ends at once.
+start
+zan_bus_call Open "['zan://first.example/']" "{'desktop-startup-id': <'zan-e2e-first_TIME0'>}"
+wait_for "the console launcher" recorded "zan://first.example/ startup=zan-e2e-first_TIME0"
+zan_bus_call Open "['zan://again.example/']" "{'desktop-startup-id': <'zan-e2e-again_TIME0'>}"
+wait_for "the second click's sequence to end" grep -qxF "remove: ID=zan-e2e-again_TIME0" \
+    "$work/startup"
+no_window || fail "the second click showed a window"
+echo 0 >"$work/release"
+ends_with 0
 echo "PASS: Activate shows one window, Open none, Quit ends with 0, a close leaves a run alone," \
-    "a startup sequence ends when the window shows, Open's token reaches the console launcher"
+    "a startup sequence ends when the window shows, Open's token reaches the console launcher," \
+    "a second click's sequence ends while only the console launcher runs"

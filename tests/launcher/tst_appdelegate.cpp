@@ -14,6 +14,7 @@
 #include "MainWindow.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -309,26 +310,51 @@ void TestAppDelegate::laterEventsDropped_data()
 {
     QTest::addColumn<bool>("duringAgreement");
     QTest::addColumn<QString>("why");
-    QTest::newRow("while the console launcher runs") << false << "the console launcher runs";
+    // How the agreement's window is when the later events come, and how it
+    // is afterwards; 0 for no window.
+    QTest::addColumn<int>("windowBefore");
+    QTest::addColumn<int>("windowAfter");
+    QTest::newRow("while the console launcher runs")
+        << false << "the console launcher runs" << 0 << 0;
     // A double click on the link: the second event is served inside the
     // agreement's modal loop.
-    QTest::newRow("while the agreement is open") << true << "the license agreement is open";
+    QTest::newRow("while the agreement is open")
+        << true << "the license agreement is open" << 0 << 0;
+    // The user clicked again to get it back: it is restored as it was.
+    QTest::newRow("while the agreement is minimized")
+        << true << "the license agreement is open" << int(Qt::WindowMinimized)
+        << int(Qt::WindowNoState);
+    QTest::newRow("while the maximized agreement is minimized")
+        << true << "the license agreement is open" << int(Qt::WindowMinimized | Qt::WindowMaximized)
+        << int(Qt::WindowMaximized);
 }
 
 void TestAppDelegate::laterEventsDropped()
 {
     QFETCH(bool, duringAgreement);
     QFETCH(QString, why);
+    QFETCH(int, windowBefore);
+    QFETCH(int, windowAfter);
     setProcessArguments({program});
     m_delegate->applicationWillFinishLaunching();
     const auto moreEvents = [this] {
         m_delegate->handleURLEvent(QStringLiteral("http://second.example"));
         m_delegate->handleURLEvent(QStringLiteral("zan://third.example"));
     };
+    int windowSeen = 0;
     m_delegate->setEulaHandler([&] {
         ++m_prompts;
+        std::unique_ptr<QDialog> agreement;
+        if (windowBefore != 0) {
+            agreement = std::make_unique<QDialog>();
+            agreement->setModal(true);
+            agreement->setWindowState(Qt::WindowStates(windowBefore));
+            agreement->show();
+        }
         if (duringAgreement)
             moreEvents();
+        if (agreement)
+            windowSeen = int(agreement->windowState());
         return qint64(1);
     });
     m_delegate->setProcessRunner(
@@ -347,6 +373,7 @@ void TestAppDelegate::laterEventsDropped()
     QVERIFY(m_capture->log.first().startsWith(QStringLiteral("Refused launch URL ")));
     QCOMPARE(m_capture->log.last(),
              QStringLiteral("Ignored launch URL \"zan://third.example\": %1.").arg(why));
+    QCOMPARE(windowSeen, windowAfter);
 }
 
 void TestAppDelegate::realRunInBundleWithSpaces_data()
@@ -547,6 +574,10 @@ void TestAppDelegate::launchTokenToConsoleLauncher_data()
     QTest::newRow("Open with a startup ID")
         << "open" << QVariantMap{{"desktop-startup-id", token}} << false << token;
     QTest::newRow("Open without token") << "open" << QVariantMap{} << false << QString();
+    // The token the launcher was started with is not this event's, and no
+    // child inherits it.
+    QTest::newRow("Open in a launcher started with a token")
+        << "open after start token" << QVariantMap{} << false << QString();
     // The agreement came to the front with it; a token is used once.
     QTest::newRow("Open that shows the agreement")
         << "open" << QVariantMap{{"activation-token", token}} << true << QString();
@@ -582,7 +613,15 @@ void TestAppDelegate::launchTokenToConsoleLauncher()
 
     const QString url = QStringLiteral("zan://h/x");
     auto *service = new UrlEventService(m_delegate.get());
-    if (road == QLatin1String("open")) {
+    const auto noTokenLeft = qScopeGuard([] {
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+        qunsetenv("DESKTOP_STARTUP_ID");
+    });
+    if (road.startsWith(QLatin1String("open"))) {
+        if (road != QLatin1String("open")) {
+            qputenv("XDG_ACTIVATION_TOKEN", "start-token");
+            saveLaunchToken(takeLaunchTokenFromEnvironment());
+        }
         setProcessArguments({program});
         m_delegate->applicationWillFinishLaunching();
         service->Open({url}, platformData);

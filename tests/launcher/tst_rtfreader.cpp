@@ -215,14 +215,35 @@ void TestRtfReader::text_data()
         << QByteArray("{\\rtf1 Keep{\\deleted\\revauthdel1  Removed\\par}{\\revised\\revauth1  "
                       "Added}.\\par}")
         << QStringLiteral("Keep Added.");
+    QTest::newRow("deleted0 ends a deletion")
+        << QByteArray("{\\rtf1 Keep\\deleted  Removed\\deleted0  the rest.\\par}")
+        << QStringLiteral("Keep the rest.");
+    QTest::newRow("plain ends a deletion")
+        << QByteArray("{\\rtf1 Keep\\deleted  Removed\\plain  the rest.\\par}")
+        << QStringLiteral("Keep the rest.");
+    QTest::newRow("Unicode characters of deleted text left out")
+        << QByteArray("{\\rtf1 Fee{\\deleted  \\u8364?\\u8220\\'93old\\u8221\\'94} due.\\par}")
+        << QStringLiteral("Fee due.");
     QTest::newRow("Unicode twin of an ANSI text")
         << QByteArray("{\\rtf1\\ansi Name: {\\upr{Jos? ??}{\\*\\ud{Jos\\u233 ? \\u26085 ?\\u26412 "
                       "?}}}.}")
         << QStringLiteral("Name: Jos\u00E9 \u65E5\u672C.");
+    // Formatting in the ANSI half is read as the rest of that half: not shown.
+    QTest::newRow("Unicode twin of an ANSI text with formatting")
+        << QByteArray("{\\rtf1\\ansi {\\upr{\\f0\\b Jos?}{\\*\\ud{\\f0\\b Jos\\u233 ?}}}.}")
+        << QStringLiteral("Jos\u00E9.");
     QTest::newRow("text box of a shape, without its properties and fallback")
         << QByteArray(
                "{\\rtf1 Before{\\shp{\\*\\shpinst\\shpleft0{\\sp{\\sn shapeType}{\\sv 202}}"
                "{\\shptxt \\pard Boxed\\par}}{\\shprslt{\\*\\do\\dobxcolumn Fallback}}}After}")
+        << QStringLiteral("Before\nBoxed\nAfter");
+    QTest::newRow("text box of a shape in a group of shapes")
+        << QByteArray("{\\rtf1 Before{\\shpgrp{\\*\\shpinst\\shpleft0{\\sp{\\sn groupLeft}{\\sv 0}}"
+                      "{\\shp{\\*\\shpinst{\\sp{\\sn shapeType}{\\sv 202}}{\\shptxt \\pard "
+                      "Grouped\\par}}}}{\\shprslt{\\*\\do\\dobxcolumn Fallback}}}After}")
+        << QStringLiteral("Before\nGrouped\nAfter");
+    QTest::newRow("text box at a paragraph's start")
+        << QByteArray("{\\rtf1 Before\\par{\\shp{\\*\\shpinst{\\shptxt \\pard Boxed\\par}}}After}")
         << QStringLiteral("Before\nBoxed\nAfter");
 
     // Notes are numbered in one sequence and shown after the text, below a

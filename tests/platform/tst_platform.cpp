@@ -8,6 +8,7 @@
 #include "WindowActivation.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +18,7 @@
 #include <grp.h>
 #include <optional>
 #include <sched.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -163,6 +165,10 @@ private Q_SLOTS:
     void startupRemoveMessage_data();
     void startupRemoveMessage();
     void startupFailure();
+    void startupMessages_data();
+    void startupMessages();
+    void startupEnds_data();
+    void startupEnds();
 };
 
 // What a whole-file read takes and what it refuses, the size limit to the
@@ -463,6 +469,129 @@ void TestPlatform::startupFailure()
                             "load \"xcb\"); none shown."));
     QCOMPARE(zan::startupFailureEntry({}, fatal, QStringLiteral("none shown.")),
              QStringLiteral("No display could be opened (Nothing could start.); none shown."));
+}
+
+namespace {
+// What reached the handler that was installed before start-up.
+QStringList &handedOn()
+{
+    static QStringList messages;
+    return messages;
+}
+
+void recordMessage(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    handedOn().append(QStringLiteral("%1:%2").arg(int(type)).arg(text));
+}
+} // namespace
+
+// Messages Qt writes while it starts wait until it has started, then reach
+// the handler that was there before, in their order; later ones go there at
+// once.
+void TestPlatform::startupMessages_data()
+{
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QStringList>("after");
+    QTest::newRow("held ones handed on") << QStringList{"first", "second"} << QStringList{};
+    QTest::newRow("later ones not held") << QStringList{} << QStringList{"later"};
+    QTest::newRow("both, in order") << QStringList{"early"} << QStringList{"later"};
+}
+
+void TestPlatform::startupMessages()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QStringList, after);
+    handedOn().clear();
+    const QtMessageHandler outer = qInstallMessageHandler(recordMessage);
+    const auto restore = qScopeGuard([outer] { qInstallMessageHandler(outer); });
+    QStringList expected;
+    struct sigaction abortBefore = {};
+    ::sigaction(SIGABRT, nullptr, &abortBefore);
+    {
+        zan::GuiStartup startup("tst_platform", QStringLiteral("none shown."), 7);
+        for (const QString &text : std::as_const(before)) {
+            qInfo("%s", qPrintable(text));
+            expected.append(QStringLiteral("%1:%2").arg(int(QtInfoMsg)).arg(text));
+        }
+        QCOMPARE(handedOn(), QStringList());
+        startup.started();
+        QCOMPARE(handedOn(), expected);
+    }
+    // An abort after start-up is handled as before it.
+    struct sigaction abortAfter = {};
+    ::sigaction(SIGABRT, nullptr, &abortAfter);
+    QCOMPARE(reinterpret_cast<void *>(abortAfter.sa_handler),
+             reinterpret_cast<void *>(abortBefore.sa_handler));
+    for (const QString &text : std::as_const(after)) {
+        qInfo("%s", qPrintable(text));
+        expected.append(QStringLiteral("%1:%2").arg(int(QtInfoMsg)).arg(text));
+        QCOMPARE(handedOn(), expected);
+    }
+}
+
+// How start-up ends in a process of its own, by the messages Qt writes and
+// the variables that make them fatal: our one line and our status when Qt
+// gives up, Qt's own rules once it has started.
+void TestPlatform::startupEnds_data()
+{
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QByteArray>("fatalVariable");
+    QTest::addColumn<int>("status"); // -1: aborted
+    QTest::addColumn<QByteArray>("errors");
+    const QByteArray noDisplay =
+        "No display could be opened (could not connect to display :99); nothing shown.\n";
+    QTest::newRow("fatal message")
+        << QStringList{"w:could not connect to display :99", "f:Nothing could start.\n\nReinstall."}
+        << QByteArray() << 7 << noDisplay;
+    QTest::newRow("warning made fatal")
+        << QStringList{"w:could not connect to display :99", "f:never reached"}
+        << QByteArray("QT_FATAL_WARNINGS=1") << 7 << noDisplay;
+    QTest::newRow("critical made fatal")
+        << QStringList{"c:could not connect to display :99", "f:never reached"}
+        << QByteArray("QT_FATAL_CRITICALS=1") << 7 << noDisplay;
+    // Counted once, as without start-up's holding: the second warning would
+    // be fatal, and there is only one.
+    QTest::newRow("fatal count not reached")
+        << QStringList{"w:one warning"} << QByteArray("QT_FATAL_WARNINGS=2") << 0
+        << QByteArray("one warning\n");
+    QTest::newRow("started without messages")
+        << QStringList{} << QByteArray("QT_FATAL_WARNINGS=1") << 0 << QByteArray();
+    // An abort that follows no warning is not Qt's doing: it stays an abort.
+    QTest::newRow("other abort during start-up")
+        << QStringList{"i:loading", "abort"} << QByteArray() << -1 << QByteArray();
+    // Qt's own rule once start-up is over: the warning, then its abort.
+    QTest::newRow("warning made fatal after start-up")
+        << QStringList{"w:early", "started", "w:late"} << QByteArray("QT_FATAL_WARNINGS=2") << -1
+        << QByteArray("early\nlate\n");
+}
+
+void TestPlatform::startupEnds()
+{
+    QFETCH(QStringList, messages);
+    QFETCH(QByteArray, fatalVariable);
+    QFETCH(int, status);
+    QFETCH(QByteArray, errors);
+    QProcess helper;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_FATAL_WARNINGS"));
+    environment.remove(QStringLiteral("QT_FATAL_CRITICALS"));
+    environment.remove(QStringLiteral("QT_MESSAGE_PATTERN"));
+    if (!fatalVariable.isEmpty()) {
+        const QList<QByteArray> parts = fatalVariable.split('=');
+        environment.insert(QString::fromLatin1(parts.at(0)), QString::fromLatin1(parts.at(1)));
+    }
+    helper.setProcessEnvironment(environment);
+    helper.start(QStringLiteral(ZAN_STARTUP_HELPER), messages);
+    QVERIFY(helper.waitForFinished(30000));
+    const QByteArray stderrText = helper.readAllStandardError();
+    if (status < 0) {
+        QCOMPARE(helper.exitStatus(), QProcess::CrashExit);
+    } else {
+        QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(helper.exitCode(), status);
+        QCOMPARE(helper.readAllStandardOutput(), status == 0 ? QByteArray("started\n") : "");
+    }
+    QCOMPARE(stderrText, errors);
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)
