@@ -73,7 +73,7 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) --target fuzzers -j $(JOBS)
 	./tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_JOBS)
 
-# make test and a headless make demo in a fresh minimal Debian DIST root
+# make test, a headless make demo and make deb in a fresh minimal Debian DIST root
 # (root only; the root is kept in /var/cache/zan-roots/DIST, see .ci/test-on).
 DIST ?= trixie
 test-on:
