@@ -35,7 +35,7 @@ if git -C "$top" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
         while IFS= read -r -d '' file; do
             [ -e "$file" ] || [ -L "$file" ] && printf '%s\0' "$file"
         done | tar --null --no-recursion -T - -cf -) | tar -C "$src" -xf -
-    if [ -n "$(git -C "$top" status --porcelain)" ]; then
+    if [ -n "$(git -C "$top" status --porcelain -- . "${outside[@]}")" ]; then
         echo "Note: the tree has uncommitted changes; the package holds them, so it" \
             "is not the package of commit $(git -C "$top" rev-parse --short HEAD)." >&2
     fi
