@@ -19,9 +19,15 @@ jobs=${2:-$(nproc)}
 
 name=$(dpkg-parsechangelog -l "$top/debian/changelog" -S Source)
 version=$(dpkg-parsechangelog -l "$top/debian/changelog" -S Version)
+# dpkg-buildflags map the build folder away only when its path holds nothing
+# that would need quoting (a space, say); elsewhere the build goes to a
+# folder of its own in /var/tmp.
 scratch="$out/src"
-src="$scratch/$name-$version"
 rm -rf "$scratch"
+case $scratch in
+*[!-+:.0-9a-zA-Z~/_]*) scratch=$(mktemp -d /var/tmp/zan-deb.XXXXXX) ;;
+esac
+src="$scratch/$name-$version"
 mkdir -p "$src"
 
 # OUTDIR's own files stay out when it lies inside the tree.
