@@ -162,7 +162,7 @@ build_ids() {
     while IFS= read -r -d '' file; do
         head -c 4 "$file" | grep -q $'\x7fELF' || continue
         printf '%s %s\n' "${file#"$1"}" \
-            "$(readelf -n "$file" | sed -n 's/^ *Build ID: *//p')"
+            "$(readelf -n "$file" 2>/dev/null | sed -n 's/^ *Build ID: *//p')"
     done < <(find "$1" -type f -print0)
 }
 # Each program's symbols, where gdb looks for them: .build-id/xx/rest.debug,
@@ -177,7 +177,7 @@ symbols_match() {
         elif [ ! -f "$debug" ]; then
             echo "no debug symbols for $path ($id)"
             status=1
-        elif [ "$(readelf -n "$debug" | sed -n 's/^ *Build ID: *//p')" != "$id" ]; then
+        elif [ "$(readelf -n "$debug" 2>/dev/null | sed -n 's/^ *Build ID: *//p')" != "$id" ]; then
             echo "another build ID in $debug"
             status=1
         elif ! readelf -S "$debug" | grep -q '\.debug_info'; then
