@@ -180,7 +180,7 @@ symbols_match() {
         elif [ "$(readelf -n "$debug" 2>/dev/null | sed -n 's/^ *Build ID: *//p')" != "$id" ]; then
             echo "another build ID in $debug"
             status=1
-        elif ! readelf -S "$debug" | grep -q '\.debug_info'; then
+        elif ! readelf -S "$debug" 2>/dev/null | grep -q '\.debug_info'; then
             echo "no debug information in $debug"
             status=1
         else
