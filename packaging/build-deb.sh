@@ -57,11 +57,12 @@ if ! (cd "$src" && dpkg-buildpackage -b -us -uc -J"$jobs") >"$scratch/build.log"
     echo "dpkg-buildpackage failed; its log is $scratch/build.log" >&2
     exit 1
 fi
-# The debug symbols' package is a .deb on Debian, a .ddeb elsewhere.
+# The debug symbols' package is a .deb on Debian, a .ddeb elsewhere, and
+# none with DEB_BUILD_OPTIONS=noautodbgsym.
 shopt -s nullglob
 rm -f "$out/${name}"_*.deb "$out/${name}"-dbgsym_*.*deb "$out/${name}"_*.buildinfo
-made=("$scratch/${name}"_*.deb "$scratch/${name}"-dbgsym_*.*deb "$scratch/${name}"_*.buildinfo)
-[ ${#made[@]} = 3 ] || { echo "dpkg-buildpackage left: ${made[*]}" >&2; exit 1; }
-mv "${made[@]}" "$out"/
+package=("$scratch/${name}"_*.deb)
+[ ${#package[@]} = 1 ] || { echo "dpkg-buildpackage left no package in $scratch" >&2; exit 1; }
+mv "${package[@]}" "$scratch/${name}"-dbgsym_*.*deb "$scratch/${name}"_*.buildinfo "$out"/
 rm -rf "$scratch"
 ls "$out/${name}"_*.deb "$out/${name}"-dbgsym_*.*deb
