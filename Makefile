@@ -12,9 +12,10 @@ DEPS := cmake g++ make pkgconf qt6-base-dev qt6-base-dev-tools qt6-tools-dev \
         qt6-tools-dev-tools qt6-l10n-tools libgl-dev libcjson-dev libxcb1-dev xvfb xauth \
         xdotool imagemagick x11-utils xdg-utils desktop-file-utils dbus fonts-dejavu-core fonts-liberation \
         fonts-noto-cjk locales dpkg-dev lintian appstream libglib2.0-bin procps \
-        clang libclang-rt-dev valgrind qt6-translations-l10n at-spi2-core python3-pyatspi openbox
+        clang libclang-rt-dev valgrind qt6-translations-l10n at-spi2-core python3-pyatspi \
+        debhelper dh-strip-nondeterminism diffoscope-minimal faketime openbox
 
-.PHONY: all deps print-deps configure build test demo bench clean fuzz check-memory install uninstall deb test-on
+.PHONY: all deps print-deps configure build test demo bench clean fuzz check-memory install uninstall deb check-deb test-on
 
 all: build
 
@@ -53,9 +54,20 @@ install: build
 uninstall:
 	./packaging/uninstall.sh "$(PREFIX)"
 
-deb: build
-	cd $(BUILD) && cpack -G DEB -B deb
-	@ls $(BUILD)/deb/*.deb
+# The Debian package and its -dbgsym, built by dpkg-buildpackage from a fresh
+# copy of the tree into $(BUILD)/deb. One commit gives the same bytes: every
+# time in the package is SOURCE_DATE_EPOCH, the commit's unless set.
+SOURCE_DATE_EPOCH ?= $(shell git -C "$(CURDIR)" log -1 --format=%ct 2>/dev/null)
+deb: export SOURCE_DATE_EPOCH := $(SOURCE_DATE_EPOCH)
+deb: deps
+	./packaging/build-deb.sh $(BUILD)/deb $(JOBS)
+
+# Builds the committed tree's package twice in two clones, as differently as
+# two strangers would, and compares the bytes; then checks what the package
+# holds against an installation of $(BUILD) (several minutes; not part of
+# make test).
+check-deb: build
+	JOBS=$(JOBS) ./tests/package/check-deb.sh $(BUILD)
 
 bench: build
 	cmake --build $(BUILD) --target zan_bench -j $(JOBS)
