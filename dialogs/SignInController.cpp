@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "SignInController.h"
 
+#include "AccessibleFocus.h"
 #include "CredentialFile.h"
 #include "ProcessArguments.h"
 #include "SelectionController.h"
@@ -171,6 +172,8 @@ QDialog *SignInController::window()
         m_window = new PanelDialog([this] { windowWillClose(); });
         loadPanel(m_window);
         guardPasswordField(passwordField());
+        for (QLineEdit *field : m_window->findChildren<QLineEdit *>())
+            announceFocusFirst(field);
         windowDidLoad();
     }
     return m_window;
@@ -232,6 +235,26 @@ void SignInController::alert(const QString &text)
 void SignInController::alertMissing(MissingEntry missing)
 {
     alert(missingEntryText(missing));
+    // The user goes on where the entry is missing, wherever the keyboard was
+    // when OK was pressed.
+    if (QLineEdit *field = fieldOf(missing))
+        field->setFocus(Qt::OtherFocusReason);
+}
+
+QLineEdit *SignInController::fieldOf(MissingEntry missing) const
+{
+    switch (missing) {
+    case MissingEntry::ZanUser:
+    case MissingEntry::ProxyUser:
+        return userNameField();
+    case MissingEntry::ZanPassword:
+    case MissingEntry::ProxyPassword:
+        return passwordField();
+    case MissingEntry::ZanApiKey:
+    case MissingEntry::None:
+        break;
+    }
+    return nullptr;
 }
 
 SignInController::AlertPresenter SignInController::setAlertPresenter(AlertPresenter presenter)
