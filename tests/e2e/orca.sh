@@ -13,6 +13,8 @@
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 zan_dialogs_setup "$1"
+bundle=$1
+launcher="$bundle/Contents/bin/zan-client-launcher"
 table=${3:-$zan_data/orca/speech.txt}
 [ -r "$table" ] || fail "no table at $table"
 for tool in orca openbox xdotool gdbus unshare; do
@@ -123,6 +125,31 @@ open_window() {
         cp "$data/$1-list.json" "$list"
         start_dialog "$program" "$option" "$list" -url "http://help.example"
         ;;
+    signin | proxy)
+        # A credential file that offers a user name.
+        list="$work/$1 credential"
+        printf 'offered:old' >"$list"
+        start_dialog "$program" "$([ "$1" = signin ] && echo -Auth || echo -ProxyAuth)" "$list"
+        ;;
+    message)
+        list="$work/message"
+        printf 'The session could not be started.' >"$list"
+        start_dialog "$program" -Message "$list"
+        ;;
+    agreement)
+        # Settings in which no agreement has been accepted yet: Open shows it.
+        XDG_CONFIG_HOME="$work/config agreement" zan_start_launcher "$launcher" "$work/log"
+        zan_bus_open zan://orca.example/desktop || fail "Open was refused"
+        window=$(zan_wait_window --pid "$pid" --name '^License Agreement$') ||
+            fail "no licence agreement appeared"
+        ;;
+    launcher)
+        # The agreement accepted: Activate shows the main window.
+        (accept_agreement "$bundle" "$work/config launcher")
+        XDG_CONFIG_HOME="$work/config launcher" zan_start_launcher "$launcher" "$work/log"
+        zan_bus_call Activate '{}' || fail "Activate was refused"
+        window=$(zan_wait_window --pid "$pid") || fail "no main window appeared"
+        ;;
     *) fail "the table names a window this script cannot open: $1" ;;
     esac
 }
@@ -134,6 +161,18 @@ close_window() {
     wait_for "the program (process $pid) to end" zan_ended "$pid"
     wait "$pid" 2>/dev/null || true
     pid=
+}
+
+# front_window: the window keys go to, as for a user: the program's active
+# window (an alert in front of its dialog), else its dialog.
+front_window() {
+    local active
+    active=$(xdotool getactivewindow 2>/dev/null) || active=
+    if [ -n "$active" ] && [ "$(zan_window_pid "$active")" = "$pid" ]; then
+        echo "$active"
+    else
+        echo "$window"
+    fi
 }
 
 # --- Hearing one step -----------------------------------------------------------
@@ -205,17 +244,18 @@ while IFS='|' read -r name keys expected forbidden || [ -n "$name" ]; do
     fi
     from=$(($(lines) + 1))
     step_start=$(now_ms)
+    [ "$keys" = open ] || target=$(front_window)
     case $keys in
     open) open_window "$name" ;;
-    type:*) zan_type "$window" "${keys#type:}" ;;
+    type:*) zan_type "$target" "${keys#type:}" ;;
     secret:*)
         secrets+=("${keys#secret:}")
-        zan_type "$window" "${keys#secret:}"
+        zan_type "$target" "${keys#secret:}"
         ;;
     *)
         # Word splitting is wanted: one xdotool key name per word.
         # shellcheck disable=SC2086
-        zan_keys "$window" $keys
+        zan_keys "$target" $keys
         ;;
     esac
     steps=$((steps + 1))
