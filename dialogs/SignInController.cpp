@@ -43,9 +43,11 @@ void passOn(QAccessibleEvent *event)
         handlerBeforeFilter(event);
         return;
     }
-    QAccessible::installUpdateHandler(nullptr);
+    // A handler installed in front of this one meanwhile (one that holds a
+    // field's caret events until its focus is announced) stays in front.
+    const QAccessible::UpdateHandler current = QAccessible::installUpdateHandler(nullptr);
     QAccessible::updateAccessibility(event);
-    QAccessible::installUpdateHandler(&filterSecretText);
+    QAccessible::installUpdateHandler(current);
 }
 
 QString masked(const QLineEdit *field, const QString &text)

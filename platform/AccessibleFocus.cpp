@@ -35,9 +35,10 @@ void passOn(QAccessibleEvent *event)
         handlerBefore(event);
         return;
     }
-    QAccessible::installUpdateHandler(nullptr);
+    // Whatever handler stands in front now is put back afterwards.
+    const QAccessible::UpdateHandler current = QAccessible::installUpdateHandler(nullptr);
     QAccessible::updateAccessibility(event);
-    QAccessible::installUpdateHandler(&holdUntilFocus);
+    QAccessible::installUpdateHandler(current);
 }
 
 // Ends holding: the focus event first (when there is one), then the held
