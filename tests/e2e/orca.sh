@@ -73,6 +73,14 @@ PY
 # inside a user namespace that maps it to itself, so the buses still know it.
 namespace=(unshare --pid --fork --mount-proc --kill-child)
 [ "$(id -u)" = 0 ] || namespace=(unshare --map-current-user --pid --fork --mount-proc --kill-child)
+# In a chroot (make test-on) the root is no mount point, and unshare cannot
+# make its mounts private as it does by default. Where no mount is shared
+# with another namespace (test-on's own private namespace), the new /proc
+# stays inside without that step.
+if ! "${namespace[@]}" true 2>"$work/unshare.out" &&
+    ! grep -q ' shared:' /proc/self/mountinfo; then
+    namespace=("${namespace[0]}" --propagation unchanged "${namespace[@]:1}")
+fi
 if ! "${namespace[@]}" true 2>"$work/unshare.out"; then
     # The one reason to skip: this system lets this account make no such
     # namespace (unprivileged user namespaces switched off), and without one
