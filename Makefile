@@ -13,7 +13,7 @@ DEPS := cmake g++ make pkgconf qt6-base-dev qt6-base-dev-tools qt6-tools-dev \
         xdotool imagemagick x11-utils xdg-utils desktop-file-utils dbus fonts-dejavu-core fonts-liberation \
         fonts-noto-cjk locales dpkg-dev lintian appstream libglib2.0-bin procps \
         clang libclang-rt-dev valgrind qt6-translations-l10n at-spi2-core python3-pyatspi \
-        debhelper dh-strip-nondeterminism diffoscope-minimal faketime openbox
+        debhelper dh-strip-nondeterminism diffoscope-minimal faketime openbox orca
 
 .PHONY: all deps print-deps configure build test demo bench clean fuzz check-memory install uninstall deb check-deb test-on
 

@@ -61,6 +61,11 @@ QLineEdit *AskUserCredentialController::passwordField() const
     return m_ui->tfPassword;
 }
 
+QLineEdit *AskUserCredentialController::fieldOf(MissingEntry missing) const
+{
+    return missing == MissingEntry::ZanApiKey ? m_ui->tfApiKey : SignInController::fieldOf(missing);
+}
+
 void AskUserCredentialController::radioClick(QObject *sender)
 {
     if (sender == m_ui->radioApiKey)

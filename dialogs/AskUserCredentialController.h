@@ -45,6 +45,7 @@ protected:
     void windowDidLoad() override;
     QLineEdit *userNameField() const override;
     QLineEdit *passwordField() const override;
+    QLineEdit *fieldOf(MissingEntry missing) const override;
 
 private:
     std::unique_ptr<Ui::AskUserCredential> m_ui;

@@ -95,6 +95,12 @@ void SelectionController::connectPanel()
     if (auto *help = m_window->findChild<QPushButton *>(QStringLiteral("btnHelp")))
         connect(help, &QPushButton::clicked, this, &SelectionController::onBtnHelp);
     if (m_filter) {
+        // A line edit tells of its text cursor the first time the cursor is
+        // placed. Unplaced, that happens as the field takes the focus, before
+        // Qt tells of the focus itself, and a screen reader then takes the
+        // field as focused already and never names it. Placed now, while the
+        // field has no focus, the first focus sends the focus event alone.
+        m_filter->setCursorPosition(0);
         m_filter->installEventFilter(this);
         connect(m_filter, &QLineEdit::textChanged, this, [this](const QString &text) {
             m_arranged->setFilterFixedString(text);

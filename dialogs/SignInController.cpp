@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "SignInController.h"
 
+#include "AccessibleFocus.h"
 #include "CredentialFile.h"
 #include "ProcessArguments.h"
 #include "SelectionController.h"
@@ -42,9 +43,11 @@ void passOn(QAccessibleEvent *event)
         handlerBeforeFilter(event);
         return;
     }
-    QAccessible::installUpdateHandler(nullptr);
+    // A handler installed in front of this one meanwhile (one that holds a
+    // field's caret events until its focus is announced) stays in front.
+    const QAccessible::UpdateHandler current = QAccessible::installUpdateHandler(nullptr);
     QAccessible::updateAccessibility(event);
-    QAccessible::installUpdateHandler(&filterSecretText);
+    QAccessible::installUpdateHandler(current);
 }
 
 QString masked(const QLineEdit *field, const QString &text)
@@ -171,6 +174,8 @@ QDialog *SignInController::window()
         m_window = new PanelDialog([this] { windowWillClose(); });
         loadPanel(m_window);
         guardPasswordField(passwordField());
+        for (QLineEdit *field : m_window->findChildren<QLineEdit *>())
+            announceFocusFirst(field);
         windowDidLoad();
     }
     return m_window;
@@ -232,6 +237,26 @@ void SignInController::alert(const QString &text)
 void SignInController::alertMissing(MissingEntry missing)
 {
     alert(missingEntryText(missing));
+    // The user goes on where the entry is missing, wherever the keyboard was
+    // when OK was pressed.
+    if (QLineEdit *field = fieldOf(missing))
+        field->setFocus(Qt::OtherFocusReason);
+}
+
+QLineEdit *SignInController::fieldOf(MissingEntry missing) const
+{
+    switch (missing) {
+    case MissingEntry::ZanUser:
+    case MissingEntry::ProxyUser:
+        return userNameField();
+    case MissingEntry::ZanPassword:
+    case MissingEntry::ProxyPassword:
+        return passwordField();
+    case MissingEntry::ZanApiKey:
+    case MissingEntry::None:
+        break;
+    }
+    return nullptr;
 }
 
 SignInController::AlertPresenter SignInController::setAlertPresenter(AlertPresenter presenter)

@@ -71,8 +71,11 @@ protected:
 
     // The alert with the text of one key and a single LBLOK button.
     void alert(const QString &text);
-    // The alert that names the missing entry.
+    // The alert that names the missing entry; the keyboard then goes to the
+    // field where it is missing.
     void alertMissing(MissingEntry missing);
+    // The field that takes the entry; the user name and the password here.
+    virtual QLineEdit *fieldOf(MissingEntry missing) const;
     // Sets btnClicked and ends the modal session with the code.
     void endModal(int code);
     // Overwrites the text the field holds and empties it, undo history

@@ -1,23 +1,26 @@
 // SPDX-License-Identifier: MIT
 #include "EulaPrompt.h"
 
+#include "AccessibleFocus.h"
 #include "SystemLog.h"
 #include "WindowActivation.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QTextBrowser>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
 namespace zan {
 namespace {
 
 // The agreement asks for a view of 500 by 600 points; it may grow with the
-// window and shrink on a small screen.
-class AgreementView : public QTextBrowser {
+// window and shrink on a small screen. A text edit, not a text browser: Qt
+// presents a text browser to screen readers as a label, whose text is not
+// read line by line.
+class AgreementView : public QTextEdit {
 public:
-    using QTextBrowser::QTextBrowser;
+    using QTextEdit::QTextEdit;
     QSize sizeHint() const override { return QSize(500, 600); }
     QSize minimumSizeHint() const override { return QSize(200, 150); }
 };
@@ -35,7 +38,12 @@ EulaPrompt::EulaPrompt(QWidget *parent) : QDialog(parent)
     //% "License agreement"
     m_textAgreement->setAccessibleName(qtTrId("LBLEULAText"));
     m_textAgreement->setReadOnly(true);
-    m_textAgreement->setOpenLinks(false);
+    // A text caret the arrow keys move, as in any document: a screen reader
+    // reads the line, word or letter it passes. Read-only alone leaves the
+    // text selectable with the mouse only, and the arrow keys just scroll.
+    m_textAgreement->setTextInteractionFlags(Qt::TextSelectableByKeyboard |
+                                             Qt::TextSelectableByMouse);
+    announceFocusFirst(m_textAgreement);
     m_textAgreement->setFrameShape(QFrame::NoFrame);
     m_textAgreement->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_textAgreement->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -66,7 +74,7 @@ EulaPrompt::EulaPrompt(QWidget *parent) : QDialog(parent)
     layout->addWidget(buttons);
 
     // The agreement takes the keyboard first, so the arrow and page keys
-    // scroll it; Enter still reaches the default button.
+    // move through it; Enter still reaches the default button.
     setTabOrder(m_textAgreement, m_btnAccept);
     setTabOrder(m_btnAccept, m_btnCancel);
     m_textAgreement->setFocus();

@@ -9,7 +9,7 @@
 
 class QLabel;
 class QPushButton;
-class QTextBrowser;
+class QTextEdit;
 
 namespace zan {
 
@@ -32,7 +32,7 @@ public:
     // with the desktop's launch token, when there is one.
     int run(const QString &launchToken = QString());
 
-    QTextBrowser *agreementView() const { return m_textAgreement; }
+    QTextEdit *agreementView() const { return m_textAgreement; }
     QPushButton *acceptButton() const { return m_btnAccept; }
     QPushButton *cancelButton() const { return m_btnCancel; }
     QLabel *loadErrorLabel() const { return m_lblLoadError; }
@@ -40,7 +40,7 @@ public:
 private:
     void setPageColour(const QColor &colour);
 
-    QTextBrowser *m_textAgreement = nullptr;
+    QTextEdit *m_textAgreement = nullptr;
     QLabel *m_lblLoadError = nullptr;
     QPushButton *m_btnAccept = nullptr;
     QPushButton *m_btnCancel = nullptr;

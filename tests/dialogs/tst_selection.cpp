@@ -3,6 +3,7 @@
 // Select, Cancel, Escape, closing, double-click, sorting, the filter and Help.
 #include "ModalDriver.h"
 #include "ProcessArguments.h"
+#include "RecordTableView.h"
 #include "SelectNodeController.h"
 #include "SelectNodeGroupController.h"
 #include "SelectSessionController.h"
@@ -11,6 +12,7 @@
 #include "TestSupport.h"
 #include "Translations.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -19,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -78,6 +81,23 @@ const QByteArray threeNodes = R"([
     {"id":"n1","hostname":"alpha","port":9,"friendlyName":"Charlie"},
     {"id":"n2","hostname":"beta","port":100,"friendlyName":"Alpha"},
     {"id":"n3","hostname":"gamma","port":10,"friendlyName":"Bravo"}])";
+
+// The cells a screen reader would have been told have the focus, by their
+// text, while a ScreenReader lives.
+QStringList focusedCells;
+void recordFocusedCell(QAccessibleInterface *cell)
+{
+    focusedCells.append(cell->text(QAccessible::Name));
+}
+
+struct ScreenReader {
+    ScreenReader() : previous(zan::RecordTableView::setCellFocusSink(recordFocusedCell))
+    {
+        focusedCells.clear();
+    }
+    ~ScreenReader() { zan::RecordTableView::setCellFocusSink(previous); }
+    zan::RecordTableView::CellFocusSink previous;
+};
 } // namespace
 
 class TestSelection : public QObject {
@@ -110,6 +130,8 @@ private Q_SLOTS:
     void filterThenSelect();
     void escapeClearsFilterFirst();
     void numbersWithoutGroupSeparator();
+    void focusForScreenReader_data();
+    void focusForScreenReader();
     void help_data();
     void help();
 
@@ -581,6 +603,52 @@ void TestSelection::numbersWithoutGroupSeparator()
     QCOMPARE(shownRowOf("1234567"), 0);
     QCOMPARE(shownRowOf("1.234.567"), -1);
     Q_UNUSED(controller);
+}
+
+void TestSelection::focusForScreenReader_data()
+{
+    QTest::addColumn<QStringList>("keys"); // "Down", "Ctrl+F", "Shift+Tab" or text to type
+    QTest::addColumn<QStringList>("focused");
+    QTest::newRow("Down: the new row's cell") << QStringList{"Down"} << QStringList{"Alpha"};
+    QTest::newRow("narrowing the list in the filter moves nothing into the table")
+        << QStringList{"Ctrl+F", "gamma"} << QStringList();
+    QTest::newRow("back into the table: its current cell after it")
+        << QStringList{"Ctrl+F", "gamma", "Shift+Tab"} << QStringList{"Bravo"};
+    QTest::newRow("the cell the keyboard left in the table")
+        << QStringList{"Down", "Ctrl+F", "Shift+Tab"} << QStringList{"Alpha", "Alpha"};
+}
+
+// What a screen reader is told of the focus in a list: a cell only when the
+// table has the keyboard. The filter field's first focus moves no text cursor:
+// a reader told of a caret move before the focus leaves the field unnamed.
+void TestSelection::focusForScreenReader()
+{
+    QFETCH(QStringList, keys);
+    QFETCH(QStringList, focused);
+    zan::SelectionController *controller = open(Node, threeNodes);
+    auto *filter = controller->window()->findChild<QLineEdit *>("tfFilter");
+    QVERIFY(filter);
+    QSignalSpy cursorMoves(filter, &QLineEdit::cursorPositionChanged);
+    QTest::qWait(20); // the table's announcement on opening goes by
+    const ScreenReader reader;
+    for (const QString &key : keys) {
+        QWidget *target = QApplication::focusWidget();
+        QVERIFY(target);
+        if (key == QLatin1String("Down")) {
+            QTest::keyClick(target, Qt::Key_Down);
+        } else if (key == QLatin1String("Ctrl+F")) {
+            QTest::keyClick(target, Qt::Key_F, Qt::ControlModifier);
+            QCOMPARE(QApplication::focusWidget(), filter);
+            QCOMPARE(cursorMoves.count(), 0);
+        } else if (key == QLatin1String("Shift+Tab")) {
+            QTest::keyClick(target, Qt::Key_Tab, Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget(), controller->table());
+        } else {
+            QTest::keyClicks(target, key);
+        }
+        QTest::qWait(20); // what the table leaves for the event loop
+    }
+    QCOMPARE(focusedCells, focused);
 }
 
 void TestSelection::help_data()

@@ -30,6 +30,7 @@
 
 namespace {
 using Drive = std::function<void(QDialog *)>;
+using Controller = std::function<std::unique_ptr<zan::SignInController>()>;
 
 template <class T> T *child(QObject *parent, const char *name)
 {
@@ -87,6 +88,7 @@ void runDispatcher(const QStringList &arguments, const Drive &drive)
 } // namespace
 
 Q_DECLARE_METATYPE(Drive)
+Q_DECLARE_METATYPE(Controller)
 
 class TestSignInDialogs : public QObject {
     Q_OBJECT
@@ -110,6 +112,8 @@ private Q_SLOTS:
     void okWithoutModeSetsNothing();
     void okClearsSecretFields();
     void proxyAlertOrder();
+    void alertLeavesKeyboardInMissingField_data();
+    void alertLeavesKeyboardInMissingField();
     void passwordHasNoCopyOut();
     void alertBoxHasOneOkButton();
 
@@ -389,6 +393,53 @@ void TestSignInDialogs::proxyAlertOrder()
     QCOMPARE(controller.strHTTPProxyCredential(), QStringLiteral("proxyuser:pw"));
     QCOMPARE(child<QLineEdit>(dialog, "tfPassword")->text(), QString());
     QCOMPARE(dialog->result(), 1);
+}
+
+void TestSignInDialogs::alertLeavesKeyboardInMissingField_data()
+{
+    QTest::addColumn<Controller>("make");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("filled");
+    QTest::addColumn<QString>("missing");
+    const Controller server = [] { return std::make_unique<zan::AskUserCredentialController>(); };
+    const Controller proxy = [] {
+        return std::make_unique<zan::AskHTTPProxyCredentialController>();
+    };
+    QTest::newRow("server: user name") << server << "radioBasicAuth"
+                                       << "tfPassword"
+                                       << "tfUsername";
+    QTest::newRow("server: password") << server << "radioBasicAuth"
+                                      << "tfUsername"
+                                      << "tfPassword";
+    QTest::newRow("server: API key") << server << "radioApiKey"
+                                     << "tfUsername"
+                                     << "tfApiKey";
+    QTest::newRow("proxy: user name") << proxy << QString() << "tfPassword"
+                                      << "tfUsername";
+    QTest::newRow("proxy: password") << proxy << QString() << "tfUsername"
+                                     << "tfPassword";
+}
+
+// The user goes on typing where the entry is missing, wherever the keyboard
+// was when OK was pressed.
+void TestSignInDialogs::alertLeavesKeyboardInMissingField()
+{
+    QFETCH(Controller, make);
+    QFETCH(QString, mode);
+    QFETCH(QString, filled);
+    QFETCH(QString, missing);
+    const std::unique_ptr<zan::SignInController> controller = make();
+    QDialog *dialog = controller->window();
+    if (!mode.isEmpty())
+        clickButton(child<QRadioButton>(dialog, qPrintable(mode)));
+    type(dialog, qPrintable(filled), "filled");
+    auto *ok = child<QPushButton>(dialog, "btnOK");
+    ok->setFocus();
+    QCOMPARE(dialog->focusWidget(), ok);
+    ok->click();
+    QCOMPARE(m_alerts.size(), 1);
+    QCOMPARE(dialog->focusWidget(), child<QLineEdit>(dialog, qPrintable(missing)));
+    QVERIFY(!controller->btnClicked());
 }
 
 void TestSignInDialogs::passwordHasNoCopyOut()

@@ -6,7 +6,8 @@
 # credential file is replaced all the same, a file name that is not UTF-8 is
 # written as exactly those bytes, and another account's link in a shared
 # folder is not written through. All the while a screen reader's listener is
-# on the accessibility bus, and no password character reaches it.
+# on the accessibility bus, and no password character reaches it; it hears
+# of a password field's focus before any move of its caret.
 # Usage (under with-display.sh): signin.sh BUNDLE_DIR BUILD_DIR
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
@@ -17,7 +18,8 @@ zan_dialogs_setup "$1"
 # The accessibility bus as a screen reader has it: the bus launcher (started
 # by the session bus on the first call) with the screen-reader switch on, so
 # that Qt exports its accessible objects and events, and a listener for every
-# text change, one line each: event, role of the source, the text it carries.
+# text change, focus change and caret move, one line each: event, role of the
+# source, the text it carries (for a focus change: 1 gained, 0 lost).
 gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
     --method org.freedesktop.DBus.Properties.Set org.a11y.Status IsEnabled '<true>' \
     >/dev/null || fail "the accessibility bus did not start"
@@ -31,11 +33,15 @@ def heard(event):
         role = event.source.getRoleName()
     except Exception:
         role = "?"
-    text = str(event.any_data).replace("\t", " ").replace("\n", " ")
+    if str(event.type).startswith("object:state-changed"):
+        text = str(event.detail1)
+    else:
+        text = str(event.any_data).replace("\t", " ").replace("\n", " ")
     print("%s\t%s\t%s" % (event.type, role, text))
 
 pyatspi.Registry.registerEventListener(
-    heard, "object:text-changed:insert", "object:text-changed:delete")
+    heard, "object:text-changed:insert", "object:text-changed:delete",
+    "object:state-changed:focused", "object:text-caret-moved")
 GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGTERM, lambda: pyatspi.Registry.stop())
 print("listening")
 pyatspi.Registry.start()
@@ -198,9 +204,18 @@ heard_from() { awk -F'\t' -v role="$1" '$2 == role' "$work/events"; }
 heard_from text | grep -q $'insert\ttext\tm' || fail "the listener heard no user name typed"
 [ "$(heard_from 'password text' | grep -c insert)" -ge 2 ] ||
     fail "the listener heard nothing from the password fields: $(cat "$work/events")"
-if heard_from 'password text' | cut -f3 | LC_ALL=C grep -q '[A-Za-z0-9@!]'; then
+if heard_from 'password text' | grep '^object:text-changed' | cut -f3 | LC_ALL=C grep -q '[A-Za-z0-9@!]'; then
     fail "a password field told listeners what was typed: $(heard_from 'password text')"
 fi
+# A screen reader that hears a field's caret move before its focus takes the
+# field as focused already and never names it: every caret move of a
+# password field comes while that field has the focus.
+early=$(heard_from 'password text' | awk -F'\t' '
+    $1 ~ /focused/ { focused = $3 }
+    $1 ~ /caret-moved/ && focused != 1 { n++ }
+    END { print n + 0 }')
+[ "$early" = 0 ] ||
+    fail "a password field moved its caret $early time(s) before its focus was announced: $(heard_from 'password text')"
 for typed in 'p@ss' 'w0rd' 'secret'; do
     ! grep -qF "$typed" "$work/events" || fail "a listener heard '$typed'"
 done

@@ -7,13 +7,14 @@
 #include "TestSupport.h"
 #include "Translations.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBrowser>
+#include <QTextEdit>
 
 #include <functional>
 
@@ -73,8 +74,16 @@ void TestEulaPrompt::showsTheAgreement()
     QVERIFY(prompt.acceptButton()->isEnabled());
     QVERIFY(!prompt.windowTitle().isEmpty());
 
-    QTextBrowser *view = prompt.agreementView();
+    QTextEdit *view = prompt.agreementView();
     QVERIFY(view->isReadOnly());
+    // A screen reader meets read-only text with a caret it can follow line
+    // by line, not a label.
+    QVERIFY(view->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(view);
+    QVERIFY(accessible);
+    QCOMPARE(accessible->role(), QAccessible::EditableText);
+    QVERIFY(accessible->state().readOnly);
+    QVERIFY(accessible->textInterface());
     QCOMPARE(view->sizeHint(), QSize(500, 600));
     QCOMPARE(view->lineWrapMode(), QTextEdit::WidgetWidth);
     QCOMPARE(view->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
@@ -152,6 +161,8 @@ void TestEulaPrompt::answers_data()
     QTest::newRow("Escape declines") << "escape" << EulaPrompt::DeclineResult;
     QTest::newRow("closing the window declines") << "close" << EulaPrompt::DeclineResult;
     QTest::newRow("Tab to Cancel and Space") << "tab-space" << EulaPrompt::DeclineResult;
+    QTest::newRow("Down moves the caret, Enter accepts")
+        << "down-enter" << EulaPrompt::AcceptResult;
 }
 
 void TestEulaPrompt::answers()
@@ -178,6 +189,14 @@ void TestEulaPrompt::answers()
             QTest::keyClick(focus, Qt::Key_Escape);
         } else if (how == QLatin1String("close")) {
             p.close();
+        } else if (how == QLatin1String("down-enter")) {
+            // The arrow keys move a caret through the text, line by line.
+            QTextCursor before = p.agreementView()->textCursor();
+            QTest::keyClick(focus, Qt::Key_Down);
+            QTextCursor after = p.agreementView()->textCursor();
+            QVERIFY(after.position() > before.position());
+            QCOMPARE(p.focusWidget(), p.agreementView());
+            QTest::keyClick(focus, Qt::Key_Enter);
         } else if (how == QLatin1String("tab-space")) {
             // The keyboard reaches both buttons from the agreement.
             QTest::keyClick(focus, Qt::Key_Tab);
