@@ -68,6 +68,16 @@ PY
 : >"$log"
 [ -z "${ZAN_ORCA_LOG:-}" ] || cleanups+=("cp \"\$log\" \"\$ZAN_ORCA_LOG\"")
 
+# The table holds what Orca 43 (Debian 12) says. Orca 48 and later speak
+# a list's moves differently (the table's row count on re-entry, a row's
+# cells after Down, the column header after Right) and the table does not
+# match them yet: say so rather than fail on words that are not ours.
+orca_major=$(orca --version 2>/dev/null | grep -o '[0-9][0-9]*' | head -n1)
+if [ -n "$orca_major" ] && [ "$orca_major" -ge 48 ] && [ -z "${ZAN_ORCA_ANY_VERSION:-}" ]; then
+    echo "SKIP: the speech table is Orca 43's; Orca $orca_major is not matched yet (ZAN_ORCA_ANY_VERSION=1 runs it anyway)"
+    exit 77
+fi
+
 # In a process namespace of its own Orca meets no other Orca of this account
 # (it would refuse to start, or end the other). An ordinary account gets one
 # inside a user namespace that maps it to itself, so the buses still know it.
