@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "SignInController.h"
 
-#include "AccessibleFocus.h"
 #include "CredentialFile.h"
 #include "ProcessArguments.h"
 #include "SelectionController.h"
@@ -43,11 +42,9 @@ void passOn(QAccessibleEvent *event)
         handlerBeforeFilter(event);
         return;
     }
-    // A handler installed in front of this one meanwhile (one that holds a
-    // field's caret events until its focus is announced) stays in front.
-    const QAccessible::UpdateHandler current = QAccessible::installUpdateHandler(nullptr);
+    QAccessible::installUpdateHandler(nullptr);
     QAccessible::updateAccessibility(event);
-    QAccessible::installUpdateHandler(current);
+    QAccessible::installUpdateHandler(&filterSecretText);
 }
 
 QString masked(const QLineEdit *field, const QString &text)
@@ -174,8 +171,11 @@ QDialog *SignInController::window()
         m_window = new PanelDialog([this] { windowWillClose(); });
         loadPanel(m_window);
         guardPasswordField(passwordField());
+        // A line edit tells of its text cursor the first time the cursor is
+        // placed; unplaced, that happens as Tab reaches the field, before Qt
+        // tells of the focus, and a screen reader then never names the field.
         for (QLineEdit *field : m_window->findChildren<QLineEdit *>())
-            announceFocusFirst(field);
+            field->setCursorPosition(0);
         windowDidLoad();
     }
     return m_window;

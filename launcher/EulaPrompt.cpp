@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "EulaPrompt.h"
 
-#include "AccessibleFocus.h"
 #include "SystemLog.h"
 #include "WindowActivation.h"
 
@@ -43,7 +42,6 @@ EulaPrompt::EulaPrompt(QWidget *parent) : QDialog(parent)
     // text selectable with the mouse only, and the arrow keys just scroll.
     m_textAgreement->setTextInteractionFlags(Qt::TextSelectableByKeyboard |
                                              Qt::TextSelectableByMouse);
-    announceFocusFirst(m_textAgreement);
     m_textAgreement->setFrameShape(QFrame::NoFrame);
     m_textAgreement->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_textAgreement->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
