@@ -14,11 +14,10 @@
 #include "SelectSharedController.h"
 #include "SelectSuspendController.h"
 #include "SystemLog.h"
+#include "WarningAlert.h"
 #include "WindowActivation.h"
 
 #include <QDialog>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QStringDecoder>
 
 namespace zan {
@@ -186,14 +185,7 @@ void AppDelegate::showMessage()
         return;
     }
 
-    QMessageBox box(QMessageBox::Warning, QString(), text);
-    // The text comes from another program: show it as it is, never as markup.
-    box.setTextFormat(Qt::PlainText);
-    //% "OK"
-    QPushButton *ok = box.addButton(qtTrId("LBLOK"), QMessageBox::AcceptRole);
-    box.setDefaultButton(ok);
-    box.setEscapeButton(ok);
-    box.exec();
+    runWarningAlert(text);
     exitProcess(0);
 }
 

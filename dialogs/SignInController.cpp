@@ -5,6 +5,7 @@
 #include "ProcessArguments.h"
 #include "SelectionController.h"
 #include "SignInRules.h"
+#include "WarningAlert.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -12,8 +13,6 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QStyle>
 
 namespace zan {
@@ -111,18 +110,6 @@ SignInController::AlertPresenter &presenterSlot()
 {
     static SignInController::AlertPresenter presenter;
     return presenter;
-}
-
-void showAlertBox(QWidget *parent, const QString &text)
-{
-    QMessageBox box(QMessageBox::Warning, QString(), text, QMessageBox::NoButton, parent);
-    box.setTextFormat(Qt::PlainText);
-    box.setWindowModality(Qt::ApplicationModal);
-    //% "OK"
-    QPushButton *ok = box.addButton(qtTrId("LBLOK"), QMessageBox::AcceptRole);
-    box.setDefaultButton(ok);
-    box.setEscapeButton(ok);
-    box.exec();
 }
 
 QString missingEntryText(MissingEntry missing)
@@ -231,7 +218,7 @@ void SignInController::alert(const QString &text)
     if (const AlertPresenter &presenter = presenterSlot())
         presenter(m_window, text);
     else
-        showAlertBox(m_window, text);
+        runWarningAlert(text, m_window);
 }
 
 void SignInController::alertMissing(MissingEntry missing)

@@ -7,6 +7,10 @@
         <source>OK</source>
         <translation>OK</translation>
     </message>
+    <message id="LBLWarning">
+        <source>Warning</source>
+        <translation>Warnung</translation>
+    </message>
     <message id="MESGInfoProvideZANUser">
         <source>Please enter your user name.</source>
         <translation>Bitte geben Sie Ihren Benutzernamen ein.</translation>

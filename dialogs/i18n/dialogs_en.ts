@@ -7,6 +7,10 @@
         <source>OK</source>
         <translation>OK</translation>
     </message>
+    <message id="LBLWarning">
+        <source>Warning</source>
+        <translation>Warning</translation>
+    </message>
     <message id="MESGInfoProvideZANUser">
         <source>Please enter your user name.</source>
         <translation>Please enter your user name.</translation>

@@ -7,6 +7,10 @@
         <source>OK</source>
         <translation>OK</translation>
     </message>
+    <message id="LBLWarning">
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
     <message id="MESGInfoProvideZANUser">
         <source>Please enter your user name.</source>
         <translation>ユーザー名を入力してください。</translation>

@@ -29,6 +29,7 @@ struct SeenModal {
     QString text;
     Qt::TextFormat format = Qt::AutoText;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title;
     QStringList buttons;
 };
 
@@ -48,6 +49,7 @@ SeenModal driveModal(const std::function<void()> &run, BoxAnswer answer = BoxAns
             seen.text = box->text();
             seen.format = box->textFormat();
             seen.icon = box->icon();
+            seen.title = box->windowTitle();
             for (QAbstractButton *button : box->buttons())
                 seen.buttons.append(button->text());
             if (answer == BoxAnswer::Escape)
@@ -215,6 +217,7 @@ void TestDispatcher::messageBox()
     QCOMPARE(seen.text, text);
     QCOMPARE(seen.format, Qt::PlainText);
     QCOMPARE(seen.icon, QMessageBox::Warning);
+    QCOMPARE(seen.title, QStringLiteral("Warning"));
     QCOMPARE(seen.buttons, QStringList{qtTrId("LBLOK")});
     QCOMPARE(seen.buttons, QStringList{"OK"});
     QCOMPARE(m_capture->exitStatus(), 0);

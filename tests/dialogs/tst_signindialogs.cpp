@@ -480,6 +480,7 @@ void TestSignInDialogs::alertBoxHasOneOkButton()
     int buttons = 0;
     QString buttonText;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title;
     Qt::WindowModality modality = Qt::NonModal;
     zantest::ModalDriver driver([&](QWidget *modal) {
         auto *box = qobject_cast<QMessageBox *>(modal);
@@ -489,6 +490,7 @@ void TestSignInDialogs::alertBoxHasOneOkButton()
         buttons = box->buttons().size();
         buttonText = box->buttons().value(0) ? box->buttons().value(0)->text() : QString();
         icon = box->icon();
+        title = box->windowTitle();
         modality = box->windowModality();
         QTest::keyClick(box, Qt::Key_Return);
     });
@@ -497,6 +499,7 @@ void TestSignInDialogs::alertBoxHasOneOkButton()
     QCOMPARE(buttons, 1);
     QCOMPARE(buttonText, qtTrId("LBLOK"));
     QCOMPARE(icon, QMessageBox::Warning);
+    QCOMPARE(title, qtTrId("LBLWarning"));
     QCOMPARE(modality, Qt::ApplicationModal);
     QVERIFY(!controller.btnClicked());
 }
