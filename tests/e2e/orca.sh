@@ -68,7 +68,7 @@ PY
 : >"$log"
 [ -z "${ZAN_ORCA_LOG:-}" ] || cleanups+=("cp \"\$log\" \"\$ZAN_ORCA_LOG\"")
 
-# The Orca release: a text of the table may be meant for an older one only.
+# The Orca release: a text of the table may be meant for some releases only.
 orca_major=$(orca --version 2>/dev/null | grep -o '[0-9][0-9]*' | head -n1)
 [ -n "$orca_major" ] || fail "orca --version names no release: $(orca --version 2>&1 | head -n 1)"
 
@@ -137,7 +137,6 @@ stop_orca() {
     [ -n "$orca" ] || return 0
     kill -KILL "$orca" 2>/dev/null || true
     wait_for "Orca (process $orca) to end" zan_ended "$orca"
-    wait "$orca" 2>/dev/null || true
     orca=
 }
 cleanups+=(stop_orca)
@@ -217,7 +216,7 @@ front_window() {
 # held to, one a line: "before N: TEXT" holds only for a release older than
 # N, "from N: TEXT" only for N and later.
 texts() {
-    local text
+    local text list
     IFS=';' read -ra list <<<"$1"
     for text in "${list[@]}"; do
         text=$(trim "$text")
